@@ -134,6 +134,11 @@ private:
     WindowRuntime& rt_;
     SetupContent content_;
     std::array<std::unique_ptr<Label>, 11> label2Storage_;
+    // The drive box's rules re-run nested on every assignment they make; a
+    // refusal shown once in one outermost run is not repeated for the
+    // fallback drive (wizard/drive_box.cpp).
+    int text2ChangeDepth_ = 0;
+    bool text2RefusalShown_ = false;
 };
 
 }  // namespace ortavia
