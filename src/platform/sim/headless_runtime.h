@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -34,6 +35,22 @@ public:
     // during start-up.
     bool start(Form& form);
     bool ended() const;
+    // True once a ScriptFault has been thrown: the run stopped in the middle
+    // of a handler and nothing of it may run any more.
+    bool faulted() const;
+
+    // Delivers one user event (a click, keystrokes...) at top level, as the
+    // message loop would: posted events run first, then `event`, wrapped like
+    // every event the runtime dispatches (an escaping SetupError gets the
+    // runtime's report).  Returns false when the program had already ended,
+    // so nothing ran.  The end of the program stops here; a ScriptFault
+    // passes through to the caller.
+    bool deliver(const std::function<void()>& event);
+
+    // The computer shuts down under the running program: it is closed without
+    // running anything more.  Journals `shutdown` (not `end`: the program did
+    // not end itself).
+    void shutdown();
 
     // The virtual clock (milliseconds since the start).
     std::uint64_t now() const;
@@ -43,7 +60,9 @@ public:
     // Answers for the next message boxes, in order.  `thinkMs` is how long the
     // user looks at the box before answering: the clock runs meanwhile and
     // timer ticks are delivered nested inside the box.
-    void queueAnswer(int answer, std::uint64_t thinkMs = 0);
+    // `origin` names where the answer came from (a script line) in the reason
+    // of a ScriptFault when the box does not offer it.
+    void queueAnswer(int answer, std::uint64_t thinkMs = 0, std::string origin = {});
     std::size_t pendingAnswers() const;
 
     // Events posted here run at the next doEvents() (or the next top-level
@@ -57,6 +76,8 @@ public:
     // State a test can read.
     int formMousePointer() const;
     int screenMousePointer() const;
+    std::uint64_t bringToFrontCount() const;
+    bool linkIsOpen() const;  // a DDE conversation is open
 
     // --- WindowRuntime ---------------------------------------------------------
     int messageBox(const std::string& text, int style, const std::string& title) override;
@@ -79,6 +100,15 @@ public:
     void controlChanged(Control& control) override;
 
 private:
+    // Runs one handler as the runtime does (see the .cpp).
+    void dispatch(const std::function<void()>& handler);
+    void runPosted();
+    // Moves the clock to `target`, ticking the enabled timers on the way.
+    void runTicks(std::uint64_t target);
+    // Stops ProgramEnded at top level; nested code lets it pass.
+    template <typename F>
+    void topLevel(F&& f);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
