@@ -83,6 +83,11 @@ public:
     virtual std::optional<std::vector<std::uint8_t>> readFileBytes(const std::string& windowsPath) const = 0;
     // The host path of a Windows path on this machine.
     virtual std::filesystem::path hostPath(const std::string& windowsPath) const = 0;
+    // The program a command line would start on this machine, resolved as
+    // CreateProcess does from the setup folder (an unquoted path with blanks
+    // tries each blank in turn, ".exe" is added to a name without extension);
+    // nothing when no such file exists.
+    virtual std::optional<std::string> programOf(const std::string& commandLine) const = 0;
 
     // Builders for tests.
     virtual void addDrive(const DriveSpec& drive) = 0;
