@@ -41,6 +41,10 @@ public:
     // outside the picture (count when all were).
     std::int64_t takeRedRun(std::int64_t x, std::int64_t y, std::int64_t count, std::uint8_t* out) const;
 
+    // The stored pixel bytes of row y (0 = top), three a pixel in the order
+    // blue, green, red; y must lie inside the picture.
+    const std::uint8_t* rowData(int y) const { return row(y); }
+
 private:
     BmpImage(const std::uint8_t* pixels, int width, int height, std::size_t stride, bool bottomUp)
         : pixels_(pixels), width_(width), height_(height), stride_(stride), bottomUp_(bottomUp) {}

@@ -1,0 +1,95 @@
+// A simulated machine, its headless runtime and a Setup1 carrying the
+// pictures a payload test paints, plus the painting helpers.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "payload/bmp.h"
+#include "platform/sim/headless_runtime.h"
+#include "platform/sim/machine.h"
+#include "setup/setup1.h"
+
+namespace ortavia::payload_test {
+
+inline constexpr std::int32_t kGreen = 0x00FF00;  // a colour that is no byte
+
+// A W x H grid of colour values; every pixel starts as a non-byte, so a read
+// of a pixel nobody painted fails the extraction.
+struct Canvas {
+    int width, height;
+    std::vector<std::int32_t> colour;
+    Canvas(int w, int h) : width(w), height(h), colour(static_cast<std::size_t>(w * h), kGreen) {}
+    std::int32_t& at(int x, int y) { return colour[static_cast<std::size_t>(y * width + x)]; }
+};
+
+// Through Point only, one pixel at a time.
+class GridSource : public PixelSource {
+public:
+    explicit GridSource(Canvas c) : c_(std::move(c)) {}
+    int width() const override { return c_.width; }
+    int height() const override { return c_.height; }
+    std::int32_t point(int x, int y) const override {
+        if (x < 0 || y < 0 || x >= c_.width || y >= c_.height) return -1;
+        return c_.colour[static_cast<std::size_t>(y * c_.width + x)];
+    }
+
+private:
+    Canvas c_;
+};
+
+enum class Source { Grid, Bitmap };
+
+inline std::shared_ptr<const PixelSource> picture(const Canvas& c, Source kind) {
+    if (kind == Source::Grid) return std::make_shared<GridSource>(c);
+    struct Held {
+        std::vector<std::uint8_t> bytes;
+        std::optional<payload::BmpImage> image;
+    };
+    auto held = std::make_shared<Held>();
+    held->bytes = payload::blankBmp(c.width, c.height);
+    for (int y = 0; y < c.height; ++y) {
+        for (int x = 0; x < c.width; ++x) {
+            const std::int32_t v = c.colour[static_cast<std::size_t>(y * c.width + x)];
+            payload::setBmpPixel(held->bytes, x, y,
+                                 Rgb{static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                                     static_cast<std::uint8_t>(v >> 16)});
+        }
+    }
+    held->image = payload::BmpImage::open(held->bytes);
+    return std::shared_ptr<const PixelSource>(held, &*held->image);
+}
+
+inline constexpr const char* kUacKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+
+struct SimSetup {
+    explicit SimSetup(SetupContent content) {
+        std::random_device rd;
+        dir = std::filesystem::temp_directory_path() / ("ortavia-payload-" + std::to_string(rd()));
+        machine = sim::SimMachine::open(dir);
+        machine->setDword(kHkeyLocalMachine, kUacKey, "EnableLUA", 0);
+        runtime = std::make_unique<sim::HeadlessRuntime>(*machine);
+        setup = std::make_unique<Setup1>(machine->services(), *runtime, std::move(content));
+    }
+    ~SimSetup() {
+        setup.reset();
+        runtime.reset();
+        machine.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+    std::vector<std::uint8_t> file(const std::string& windowsPath) const {
+        return machine->readFileBytes(windowsPath).value_or(std::vector<std::uint8_t>{});
+    }
+
+    std::filesystem::path dir;
+    std::unique_ptr<sim::SimMachine> machine;
+    std::unique_ptr<sim::HeadlessRuntime> runtime;
+    std::unique_ptr<Setup1> setup;
+};
+
+}  // namespace ortavia::payload_test
