@@ -72,6 +72,21 @@ std::int64_t takeRun(const PictureBox& picture, std::int64_t x, std::int64_t y, 
     return count;
 }
 
+// A block that fails may have written nothing (a full disk refuses a write
+// that would make the file longer) where one Put per byte would have left
+// every byte before the failing one.  Writing the bytes one at a time again
+// leaves the file as the byte-wise writes would; they are the same bytes at
+// the same places, so whatever the block did write is not disturbed.
+void writeBytewiseUntilFailure(WindowsServices& os, FileHandle file, const std::vector<std::uint8_t>& bytes) {
+    try {
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            os.writeFile(file, i, std::span<const std::uint8_t>(bytes.data() + i, 1));
+        }
+    } catch (const SetupError&) {
+        return;
+    }
+}
+
 }  // namespace
 
 bool Setup1::ExtractPictureToFile(std::int32_t lastIndex, const std::string& path, PictureBox& picture) {
@@ -123,6 +138,7 @@ bool Setup1::ExtractPictureToFile(std::int32_t lastIndex, const std::string& pat
             // per byte from position 1 on.
             os_.writeFile(file, 0, PayloadBytes);
         } catch (const SetupError&) {
+            writeBytewiseUntilFailure(os_, file, PayloadBytes);
             os_.closeFile(file);
             throw;
         }

@@ -109,6 +109,27 @@ TEST(ExtractorFile, WritesOverTheStartOfALongerFileAndFailsOnAMissingFolder) {
     EXPECT_FALSE(s.machine->folderExists("C:\\Missing"));
 }
 
+TEST(ExtractorFile, AFullDiskKeepsTheBytesWrittenBeforeIt) {
+    // A full disk still lets the file's existing bytes be overwritten, as one
+    // Put per byte would, and refuses every byte past its old end.
+    struct Case {
+        std::vector<std::uint8_t> before;
+        std::vector<std::uint8_t> after;
+    };
+    const Case cases[] = {
+        {{}, {}},
+        {{0xAA, 0xAA, 0xAA}, {1, 2, 3}},
+    };
+    for (const Case& c : cases) {
+        SimSetup s(withPicture4(picture(walked(5, 2, 5), Source::Bitmap)));
+        if (!c.before.empty()) s.machine->addFile(kOut, c.before);
+        s.machine->setDiskFull('C', true);
+        EXPECT_FALSE(s.setup->ExtractPictureToFile(4, kOut, s.setup->Picture4));
+        EXPECT_TRUE(s.machine->fileExists(kOut)) << "the file is not deleted";
+        EXPECT_EQ(s.file(kOut), c.after);
+    }
+}
+
 // The real executable's picture: every byte, 17 steps of the bar, one yield
 // per row and the file opened only after the last pixel.
 TEST(ExtractorPicture4, RebuildsTheExecutableWithSeventeenStepsAndAYieldPerRow) {
