@@ -58,6 +58,9 @@ int hexDigit(char c) {
     return -1;
 }
 
+// The map key of a key path: one backslash between names, upper case.
+std::string mapKey(std::string_view path) { return upperAscii(Registry::fullPath(path, "")); }
+
 }  // namespace
 
 std::string rootName(RegKey root) {
@@ -106,10 +109,10 @@ std::string Registry::fullPath(RegKey root, std::string_view subKey) {
     return fullPath(r, subKey);
 }
 
-bool Registry::hasKey(const std::string& path) const { return keys_.count(upperAscii(path)) != 0; }
+bool Registry::hasKey(const std::string& path) const { return keys_.count(mapKey(path)) != 0; }
 
 const RegistryKeyData* Registry::key(const std::string& path) const {
-    const auto it = keys_.find(upperAscii(path));
+    const auto it = keys_.find(mapKey(path));
     return it == keys_.end() ? nullptr : &it->second;
 }
 
@@ -146,7 +149,7 @@ const RegistryValue* Registry::value(const std::string& path, std::string_view n
 void Registry::setValue(const std::string& path, const std::string& name, std::uint32_t type,
                         std::vector<std::uint8_t> data) {
     createKey(path);
-    auto& k = keys_[upperAscii(path)];
+    auto& k = keys_[mapKey(path)];
     for (auto& v : k.values) {
         if (equalsNoCase(v.name, name)) {
             v.type = type;
@@ -158,7 +161,7 @@ void Registry::setValue(const std::string& path, const std::string& name, std::u
 }
 
 bool Registry::deleteValue(const std::string& path, std::string_view name) {
-    const auto it = keys_.find(upperAscii(path));
+    const auto it = keys_.find(mapKey(path));
     if (it == keys_.end()) return false;
     auto& vals = it->second.values;
     const auto v = std::find_if(vals.begin(), vals.end(), [&](const RegistryValue& x) { return equalsNoCase(x.name, name); });
