@@ -4,8 +4,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "platform/sim/headless_runtime.h"
 #include "platform/sim/machine.h"
 #include "setup/setup1.h"
+#include "support/sim_fixture.h"
 
 namespace ortavia::payload_test {
 
@@ -66,30 +68,28 @@ inline std::shared_ptr<const PixelSource> picture(const Canvas& c, Source kind) 
 
 inline constexpr const char* kUacKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 
+// The shared fixture on a machine with UAC off (so start-up goes straight to
+// the wizard), built with the given content.
 struct SimSetup {
-    explicit SimSetup(SetupContent content) {
-        std::random_device rd;
-        dir = std::filesystem::temp_directory_path() / ("ortavia-payload-" + std::to_string(rd()));
-        machine = sim::SimMachine::open(dir);
-        machine->setDword(kHkeyLocalMachine, kUacKey, "EnableLUA", 0);
-        runtime = std::make_unique<sim::HeadlessRuntime>(*machine);
-        setup = std::make_unique<Setup1>(machine->services(), *runtime, std::move(content));
-    }
-    ~SimSetup() {
-        setup.reset();
-        runtime.reset();
-        machine.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
+    explicit SimSetup(SetupContent content,
+                      const std::function<void(sim::SimMachine&)>& customize = {})
+        : fx([&](sim::SimMachine& m) {
+              m.setDword(kHkeyLocalMachine, kUacKey, "EnableLUA", 0);
+              if (customize) customize(m);
+          }) {
+        fx.setContent(std::move(content));
+        setup = &fx.form();
+        runtime = &fx.rt();
+        machine = &fx.machine();
     }
     std::vector<std::uint8_t> file(const std::string& windowsPath) const {
         return machine->readFileBytes(windowsPath).value_or(std::vector<std::uint8_t>{});
     }
 
-    std::filesystem::path dir;
-    std::unique_ptr<sim::SimMachine> machine;
-    std::unique_ptr<sim::HeadlessRuntime> runtime;
-    std::unique_ptr<Setup1> setup;
+    sim::SimFixture fx;
+    Setup1* setup;
+    sim::HeadlessRuntime* runtime;
+    sim::SimMachine* machine;
 };
 
 }  // namespace ortavia::payload_test
