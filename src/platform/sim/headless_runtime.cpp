@@ -128,6 +128,7 @@ struct HeadlessRuntime::Impl {
     std::deque<Answer> answers;
     std::deque<std::function<void()>> posted;
     std::function<void(std::uint64_t)> yieldHook;
+    std::function<void(Control&)> changeHook;
     std::uint64_t yields = 0;
     std::map<const Timer*, Schedule> schedules;
     int formPointer = kPointerDefault;
@@ -242,6 +243,7 @@ bool HeadlessRuntime::start(Form& form) {
 
 bool HeadlessRuntime::ended() const { return impl_->ended; }
 bool HeadlessRuntime::faulted() const { return impl_->faulted; }
+bool HeadlessRuntime::shown() const { return impl_->shown; }
 
 bool HeadlessRuntime::deliver(const std::function<void()>& event) {
     if (impl_->ended) return false;
@@ -281,6 +283,8 @@ void HeadlessRuntime::post(std::function<void()> event) { impl_->posted.push_bac
 void HeadlessRuntime::onYield(std::function<void(std::uint64_t)> hook) { impl_->yieldHook = std::move(hook); }
 
 std::uint64_t HeadlessRuntime::yieldCount() const { return impl_->yields; }
+
+void HeadlessRuntime::onControlChanged(std::function<void(Control&)> hook) { impl_->changeHook = std::move(hook); }
 
 int HeadlessRuntime::formMousePointer() const { return impl_->formPointer; }
 int HeadlessRuntime::screenMousePointer() const { return impl_->screenPointer; }
@@ -399,6 +403,7 @@ void HeadlessRuntime::linkClose() {
 // --- ModelObserver -----------------------------------------------------------------
 
 void HeadlessRuntime::controlChanged(Control& control) {
+    if (impl_->changeHook) impl_->changeHook(control);
     if (control.kind() != ControlKind::Timer) return;
     const auto& t = static_cast<const Timer&>(control);
     if (t.Enabled()) impl_->schedule(t);

@@ -35,6 +35,8 @@ public:
     // during start-up.
     bool start(Form& form);
     bool ended() const;
+    // The window has been shown (Load did not end the program).
+    bool shown() const;
     // True once a ScriptFault has been thrown: the run stopped in the middle
     // of a handler and nothing of it may run any more.
     bool faulted() const;
@@ -72,6 +74,9 @@ public:
     // posted events run: lets a test inject input at an exact yield.
     void onYield(std::function<void(std::uint64_t)> hook);
     std::uint64_t yieldCount() const;
+    // Called after every change of the window model (a watcher such as the
+    // script player's page tracker; it must not drive the window).
+    void onControlChanged(std::function<void(Control&)> hook);
 
     // State a test can read.
     int formMousePointer() const;

@@ -210,9 +210,10 @@ std::string currentPage(const Setup1& f) {
     if (f.Label3.isSeen()) return "Finish";
     if (f.Label9.isSeen() || f.Picture2.isSeen()) return "Installation in progress";
     if (f.Label6.isSeen()) return "Destination";
-    if (f.Picture9.isSeen()) return f.Label1.isSeen() ? "Licence agreement, accepted" : "Licence agreement";
+    if (f.Label1.isSeen()) return "Licence agreement, accepted";
+    if (f.Picture9.isSeen()) return "Licence agreement";
     if (f.label27.isSeen()) return "Welcome";
-    return "(no page)";
+    return {};  // between two pages
 }
 
 // --- the player --------------------------------------------------------------------
@@ -311,6 +312,10 @@ private:
         run_.locked = machine_.lockInstance();
         run_.form = std::make_unique<Setup1>(machine_.services(), *run_.rt,
                                              options_.content ? options_.content() : embeddedContent());
+        // Pages change inside actions (the finish page comes with a timer
+        // tick, the progress page while boxes are still to come): watch them
+        // as they happen, in order with the journal.
+        run_.rt->onControlChanged([this](Control&) { notePage(); });
         run_.rt->start(*run_.form);
         afterAction(0, when);
     }
@@ -322,15 +327,18 @@ private:
         run_.rt.reset();
     }
 
+    void notePage() {
+        if (!run_.form || !run_.rt || !run_.rt->shown() || run_.rt->ended()) return;
+        const std::string page = currentPage(*run_.form);
+        if (page.empty() || page == lastPage_) return;
+        collectJournal();
+        lastPage_ = page;
+        seen_.push_back(SeenItem{SeenItem::Kind::Page, {page}});
+    }
+
     void afterAction(int line, const std::string& when = {}) {
         collectJournal();
-        if (run_.form && !run_.rt->ended()) {
-            const std::string page = currentPage(*run_.form);
-            if (page != lastPage_) {
-                lastPage_ = page;
-                seen_.push_back(SeenItem{SeenItem::Kind::Page, {page}});
-            }
-        }
+        notePage();
         if (run_.rt && run_.rt->ended() && endedAt_.empty()) {
             endedAt_ = line > 0 ? "at line " + std::to_string(line) : when;
             // Ending the setup releases the instance lock.

@@ -114,7 +114,8 @@ PlayResult playScript(const std::filesystem::path& machineDir, const std::string
 // restart accepted, reboot, the wizard through to Fine, the restore accepted.
 std::string builtInScript();
 
-// The page of the wizard the window shows now, by the controls that are seen.
+// The page of the wizard the window shows now, by the controls that are seen;
+// empty in the middle of a change from one page to the next.
 std::string currentPage(const Setup1& form);
 
 // The machine's journal file (events.log).
