@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -75,6 +76,128 @@ TEST(Installation, ASecondRunReplacesTheExecutableAndKeepsTheComponents) {
         EXPECT_EQ(e.at(1).rfind(kDir, 0), std::string::npos) << "folders already there are not made again: " << e.at(1);
     }
     EXPECT_EQ(s.setup->Label14.Caption(), "Fine");
+    // Components found in the install folder are still installed from there.
+    for (const char* c : kComponents) EXPECT_EQ(s.file(s.setup->SysDir + c), old) << c;
+}
+
+// Start-up on the welcome page, then the run called as Next would call it,
+// after `prepare` has set up the destination page.
+void runDirect(SimSetup& s, const std::function<void(Setup1&)>& prepare) {
+    ASSERT_TRUE(s.fx.start());
+    try {
+        s.runtime->deliver([&] {
+            prepare(*s.setup);
+            s.setup->RunInstallation();
+        });
+    } catch (const sim::ScriptFault& f) {
+        ADD_FAILURE() << f.reason;
+    }
+}
+
+TEST(Installation, TheDriveComesFromTheBoxOrTheChosenEarlierInstallation) {
+    struct Case {
+        const char* what;
+        std::function<void(Setup1&)> prepare;
+        const char* installDir;
+        const char* exe;
+    };
+    const Case cases[] = {
+        {"a single letter", [](Setup1& f) { f.Text2.setText("C"); }, kDir, kExe},
+        {"an empty box: the drive of the program's folder",
+         [](Setup1& f) { f.Text2.setText(""); }, "\\Ortavia_on_line", kExe},
+        {"entry 2 of the list",
+         [](Setup1& f) {
+             f.ExistingInstalls = {"C:\\Ortavia_on_line", "F:\\Ortavia_on_line"};
+             f.Combo1.AddItem("Scegliere...");
+             for (const auto& e : f.ExistingInstalls) f.Combo1.AddItem(e);
+             f.Combo1.setVisible(true);
+             f.Combo1.setListIndex(2);
+         },
+         "F:\\Ortavia_on_line", "F:\\Ortavia_on_line\\Ortavia_on_line.exe"},
+    };
+    for (const Case& c : cases) {
+        SimSetup s(embeddedContent(), [](sim::SimMachine& m) { m.addDrive({'F', sim::DriveType::Fixed, true}); });
+        s.runtime->queueAnswer(kIdOk);  // a desktop link without a drive may fail: that box is not ours
+        runDirect(s, c.prepare);
+        EXPECT_EQ(s.setup->InstallDir, c.installDir) << c.what;
+        EXPECT_EQ(s.file(c.exe).size(), 1617920u) << c.what;
+        EXPECT_FALSE(s.setup->Combo1.Visible()) << c.what;
+        EXPECT_TRUE(s.setup->Timer1.Enabled()) << c.what;
+        EXPECT_FALSE(s.fx.ended()) << c.what;
+        for (const auto& m : messages(s)) {
+            EXPECT_TRUE(m != kMsg8888 && m != kMsg9999 && !std::isdigit(static_cast<unsigned char>(m[0])))
+                << c.what << ": " << m;
+        }
+    }
+}
+
+std::shared_ptr<const PixelSource> notAPicture() { return picture(Canvas(4, 4), Source::Bitmap); }
+
+TEST(Installation, FailuresShowOneMessageAndEndTheProgram) {
+    const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+    struct Case {
+        const char* what;
+        std::function<void(sim::SimMachine&)> machine;
+        std::function<void(SetupContent&)> content;
+        std::string message;
+        std::vector<std::uint8_t> exeAfter;  // empty: no executable
+        int componentsWritten;
+    };
+    const auto noContentChange = [](SetupContent&) {};
+    const Case cases[] = {
+        {"old executable read-only (cannot be deleted)",
+         [&](sim::SimMachine& m) {
+             m.addFile(kExe, old);
+             m.setReadOnly(kExe, true);
+         },
+         noContentChange, "75" + errorDescription(75), old, 0},
+        {"old executable held open exclusively",
+         [&](sim::SimMachine& m) {
+             m.addFile(kExe, old);
+             m.setLocked(kExe, true);
+         },
+         noContentChange, kMsg8888, old, 0},
+        {"executable picture damaged", {}, [](SetupContent& c) { c.picture4 = notAPicture(); }, kMsg8888, {}, 0},
+        {"second component picture damaged", {}, [](SetupContent& c) { c.picture5 = notAPicture(); }, kMsg9999,
+         std::vector<std::uint8_t>(), 1},
+    };
+    for (const Case& c : cases) {
+        SetupContent content = embeddedContent();
+        c.content(content);
+        SimSetup s(content, c.machine);
+        if (!c.exeAfter.empty()) s.runtime->queueAnswer(kIdOk);  // the earlier installation is announced
+        s.runtime->queueAnswer(kIdOk);
+        runDirect(s, [](Setup1& f) { f.Text2.setText("C:"); });
+        EXPECT_TRUE(s.fx.ended()) << c.what;
+        const auto boxes = s.fx.events("msgbox");
+        ASSERT_EQ(boxes.size(), c.exeAfter.empty() ? 1u : 2u) << c.what;
+        EXPECT_EQ(boxes.back().at(1), "0") << c.what;
+        EXPECT_EQ(boxes.back().at(2), kAppTitle) << c.what;
+        EXPECT_EQ(boxes.back().at(3), c.message) << c.what;
+        if (c.what == std::string("second component picture damaged")) {
+            EXPECT_EQ(s.file(kExe).size(), 1617920u);
+        } else {
+            EXPECT_EQ(s.file(kExe), c.exeAfter) << c.what;
+        }
+        int written = 0;
+        for (const char* name : kComponents) written += s.machine->fileExists(in(kDir, name)) ? 1 : 0;
+        EXPECT_EQ(written, c.componentsWritten) << c.what;
+        EXPECT_TRUE(s.fx.events("start").empty()) << c.what << ": nothing is registered";
+        EXPECT_FALSE(s.setup->Timer1.Enabled()) << c.what;
+    }
+}
+
+TEST(Installation, AFolderThatCannotBeMadeEndsWithTheRuntimeReport) {
+    SimSetup s(embeddedContent(), [](sim::SimMachine& m) { m.setReadOnly("C:\\", true); });
+    s.runtime->queueAnswer(kIdOk);
+    runDirect(s, [](Setup1& f) { f.Text2.setText("C:"); });
+    EXPECT_TRUE(s.fx.ended());
+    const auto boxes = s.fx.events("msgbox");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].at(3).find("75"), std::string::npos) << boxes[0].at(3);
+    EXPECT_NE(boxes[0].at(3).find(errorDescription(75)), std::string::npos) << boxes[0].at(3);
+    EXPECT_FALSE(s.machine->folderExists(kDir));
+    EXPECT_FALSE(s.setup->Timer1.Enabled());
 }
 
 }  // namespace
