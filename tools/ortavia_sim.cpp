@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,9 +26,8 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <random>
 #include <vector>
-
-#include <unistd.h>
 
 #include "platform/sim/machine.h"
 #include "platform/sim/registry.h"
@@ -255,6 +255,18 @@ void printRegistry(const RegistryText& before, const RegistryText& after) {
     if (!any) std::cout << "  (nothing)\n";
 }
 
+std::optional<fs::path> newTemporaryFolder() {
+    std::random_device entropy;
+    std::error_code ec;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "ortavia-sim-%08x", entropy());
+        const fs::path candidate = fs::temp_directory_path(ec) / name;
+        if (!ec && fs::create_directory(candidate, ec)) return candidate;
+    }
+    return std::nullopt;
+}
+
 bool readFile(const fs::path& file, std::string& text) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return false;
@@ -297,9 +309,9 @@ int main(int argc, char** argv) {
 
     bool fresh = false;
     if (!machineDir) {
-        std::string pattern = (fs::temp_directory_path() / "ortavia-sim-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) return fail(kBadInput, "cannot make a temporary folder");
-        machineDir = fs::path(pattern) / "machine";
+        const auto folder = newTemporaryFolder();
+        if (!folder) return fail(kBadInput, "cannot make a temporary folder");
+        machineDir = *folder / "machine";
         fresh = true;
     } else if (!fs::exists(*machineDir)) {
         fresh = true;

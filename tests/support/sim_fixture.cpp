@@ -1,8 +1,7 @@
 #include "support/sim_fixture.h"
 
-#include <unistd.h>
-
 #include <atomic>
+#include <random>
 #include <stdexcept>
 
 namespace ortavia::sim {
@@ -10,9 +9,10 @@ namespace ortavia::sim {
 namespace {
 std::filesystem::path uniqueRoot() {
     static std::atomic<unsigned> counter{0};
+    static const unsigned run = std::random_device{}();
     const auto base = std::filesystem::temp_directory_path();
     for (;;) {
-        auto candidate = base / ("ortavia-fixture-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+        auto candidate = base / ("ortavia-fixture-" + std::to_string(run) + "-" + std::to_string(++counter));
         if (std::filesystem::create_directory(candidate)) return candidate;
     }
 }

@@ -2,6 +2,11 @@
 // the exit statuses and one-line reasons the tool reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -144,6 +149,155 @@ TEST(ScriptPlay, TheBuiltInScriptInstallsThroughTheRebootToTheFinishPage) {
     EXPECT_EQ(fx.events("runonce-run")[0][2], "setup");
     EXPECT_TRUE(fx.machine().fileExists("C:\\Ortavia_on_line\\Ortavia_on_line.exe"));
     EXPECT_FALSE(fx.machine().anotherCopyRunning()) << "the lock went with the end";
+}
+
+// The example scripts under tests/scripts play through on the default
+// machine and leave UAC as their user chose.
+TEST(ScriptPlay, ExampleScriptsPlayOnTheDefaultMachine) {
+    const std::filesystem::path scripts = std::filesystem::path(__FILE__).parent_path() / "../../scripts";
+    struct Case {
+        const char* file;
+        std::uint32_t enableLuaAfter;
+    };
+    for (const Case& c : {Case{"complete_installation.txt", 1}, Case{"decline_uac.txt", 1},
+                          Case{"abort_on_agreement.txt", 0}, Case{"other_drive_keep_uac_off.txt", 0}}) {
+        std::ifstream in(scripts / c.file, std::ios::binary);
+        ASSERT_TRUE(in) << c.file;
+        std::ostringstream text;
+        text << in.rdbuf();
+        SimFixture fx;
+        const PlayResult r = fx.play(text.str());
+        EXPECT_EQ(r.status, kPlayed) << c.file << ": " << r.reason;
+        EXPECT_EQ(fx.journal().back(), std::vector<std::string>{"end"}) << c.file;
+        const auto lua = fx.machine().value(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
+                                            "EnableLUA");
+        ASSERT_TRUE(lua.has_value()) << c.file;
+        ASSERT_EQ(lua->data.size(), 4u);
+        EXPECT_EQ(lua->data[0], c.enableLuaAfter) << c.file;
+    }
+}
+
+// --- the tool ---------------------------------------------------------------------
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the ortavia-sim built beside this test program.
+class OrtaviaSimTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tool_ = fs::read_symlink("/proc/self/exe").parent_path() / "ortavia-sim";
+        if (!fs::exists(tool_)) GTEST_SKIP() << "ortavia-sim is not built beside the tests";
+    }
+
+    ToolRun run(const std::string& args, const std::string& script = {}) {
+        const fs::path work = fx_.dir().parent_path();
+        std::string line = tool_.string() + " " + args;
+        if (!script.empty()) {
+            std::ofstream(work / "play.txt", std::ios::binary) << script;
+            line += " --script " + (work / "play.txt").string();
+        }
+        line += " >" + (work / "out.txt").string() + " 2>" + (work / "err.txt").string() + "; echo $? >" +
+                (work / "status.txt").string();
+        ToolRun r;
+        if (std::system(line.c_str()) != 0) return r;
+        r.status = std::stoi(slurp(work / "status.txt"));
+        r.out = slurp(work / "out.txt");
+        r.err = slurp(work / "err.txt");
+        return r;
+    }
+
+    std::string machineArg() const { return "--machine " + fx_.dir().string(); }
+
+    SimFixture fx_;
+    fs::path tool_;
+};
+
+std::size_t lineCount(const std::string& s) { return static_cast<std::size_t>(std::count(s.begin(), s.end(), '\n')); }
+
+TEST_F(OrtaviaSimTool, BadScriptsAndMachinesExitWithTwoAndOneLineChangingNothing) {
+    const fs::path unborn = fx_.dir().parent_path() / "not-yet";
+    ToolRun r = run("--machine " + unborn.string(), "answer 1\nwiggle Label14\n");
+    EXPECT_EQ(r.status, kBadInput);
+    EXPECT_NE(r.err.find("play.txt line 2: unknown action \"wiggle\""), std::string::npos) << r.err;
+    EXPECT_EQ(lineCount(r.err), 1u);
+    EXPECT_FALSE(fs::exists(unborn)) << "a bad script leaves no machine behind";
+
+    const std::string journalBefore = slurp(journalFile(fx_.machine()));
+    r = run(machineArg(), "answer 1\nclick Avanti\n");
+    EXPECT_EQ(r.status, kBadInput);
+    EXPECT_NE(r.err.find("line 2: unknown control \"Avanti\""), std::string::npos) << r.err;
+    EXPECT_EQ(lineCount(r.err), 1u);
+    EXPECT_EQ(slurp(journalFile(fx_.machine())), journalBefore);
+
+    r = run(machineArg() + " --script " + (fx_.dir() / "nothing-here.txt").string());
+    EXPECT_EQ(r.status, kBadInput);
+    EXPECT_NE(r.err.find("cannot read the script"), std::string::npos) << r.err;
+
+    r = run("--machne x");
+    EXPECT_EQ(r.status, kBadInput);
+    EXPECT_NE(r.err.find("usage:"), std::string::npos) << r.err;
+
+    std::ofstream(fx_.dir() / "machine.ini", std::ios::app) << "\n[drives]\nthis is not a setting\n";
+    r = run(machineArg(), "answer 1\n");
+    EXPECT_EQ(r.status, kBadInput);
+    EXPECT_NE(r.err.find("machine.ini"), std::string::npos) << r.err;
+    EXPECT_EQ(lineCount(r.err), 1u);
+}
+
+TEST_F(OrtaviaSimTool, AnUnansweredBoxStopsThePlayWithStatusOne) {
+    const ToolRun r = run(machineArg(), "wait 10\n");
+    EXPECT_EQ(r.status, kPlayStopped);
+    EXPECT_EQ(r.err.rfind("ortavia-sim: at start-up: the message box \"Setup di Ortavia-on-line\"", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("has no scripted answer"), std::string::npos) << r.err;
+    EXPECT_EQ(lineCount(r.err), 1u);
+}
+
+TEST_F(OrtaviaSimTool, ASecondCopyOnALockedMachineEndsSilently) {
+    // This process holds the machine's instance lock, as a running
+    // ortavia-sim would.
+    ASSERT_TRUE(fx_.machine().lockInstance());
+    ToolRun r = run(machineArg(), "answer 1\nanswer 1\nclick Label14\n");
+    EXPECT_EQ(r.status, kPlayStopped);
+    EXPECT_NE(r.err.find("line 3: \"click Label14\" left unplayed: the setup had ended (at start-up)"),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(fx_.events("msgbox").empty()) << "no message";
+    EXPECT_TRUE(fx_.events("show").empty()) << "no window";
+    EXPECT_EQ(fx_.events("end").size(), 1u);
+
+    fx_.machine().unlockInstance();
+    r = run(machineArg(), "answer 2\nanswer 1\n");
+    EXPECT_EQ(r.status, kPlayed) << r.err;
+    EXPECT_EQ(fx_.events("msgbox").size(), 2u) << "with the lock gone the setup runs";
+}
+
+TEST_F(OrtaviaSimTool, TheBuiltInInstallationOnAFreshMachinePrintsWhatTheUserSaw) {
+    const ToolRun r = run("");
+    EXPECT_EQ(r.status, kPlayed) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    EXPECT_NE(r.out.find("(a new default machine)"), std::string::npos);
+    EXPECT_NE(r.out.find("[page] Finish"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("bytes  C:\\Ortavia_on_line\\Ortavia_on_line.exe"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Result: the whole script was played."), std::string::npos);
+    // The temporary machine it made.
+    const auto at = r.out.find("Machine folder: ");
+    ASSERT_NE(at, std::string::npos);
+    const std::string dir = r.out.substr(at + 16, r.out.find("  (", at) - at - 16);
+    EXPECT_TRUE(fs::exists(fs::path(dir) / "machine.ini")) << dir;
+    fs::remove_all(fs::path(dir).parent_path());
 }
 
 }  // namespace
