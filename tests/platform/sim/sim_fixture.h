@@ -19,7 +19,7 @@ inline std::filesystem::path freshFolder(const std::string& tag) {
     static int counter = 0;
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info ? info->name() : "t") + "_" + tag + "_" + std::to_string(++counter);
-    auto dir = std::filesystem::temp_directory_path() / ("ortavia-sim-test-" + std::to_string(::getpid())) / name;
+    auto dir = std::filesystem::temp_directory_path() / ("ortavia-sim-test-" + std::to_string(::getpid()) + "-" + name);
     std::filesystem::remove_all(dir);
     return dir;
 }
