@@ -45,9 +45,9 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, InstallSharedComponentTest,
     ::testing::Values(
         ComponentCase{"MissingIsCopiedAndRegisteredInTheComponentFolder", "C:\\Ortavia_on_line", true, false, false,
-                      {"regsvr32.exe C:\\Windows\\SysWOW64\\msinet.ocx /s"}, kOurs},
+                      {"regsvr32.exe C:\\Windows\\SYSWOW64\\msinet.ocx /s"}, kOurs},
         ComponentCase{"PresentIsNotReplacedButRegisteredAgain", "C:\\Ortavia_on_line", true, true, false,
-                      {"regsvr32.exe C:\\Windows\\SysWOW64\\msinet.ocx /s"}, kTheirs},
+                      {"regsvr32.exe C:\\Windows\\SYSWOW64\\msinet.ocx /s"}, kTheirs},
         ComponentCase{"ReadOnlyComponentFolderRegistersFromTheInstallFolder", "C:\\Ortavia_on_line", true, false,
                       true, {"regsvr32.exe C:\\Ortavia_on_line\\msinet.ocx /s"}, std::nullopt},
         ComponentCase{"BlankInTheInstallFolderIsQuoted", "C:\\Programmi utente\\Ortavia_on_line", true, false, true,

@@ -79,7 +79,7 @@ public:
     Rig& asAfterStartUp(const std::string& installDir = "C:\\Ortavia_on_line") {
         form_->WinVersion = 10.0f;
         form_->WinDir = "C:\\Windows\\";
-        form_->SysDir = "C:\\Windows\\SysWOW64\\";
+        form_->SysDir = "C:\\Windows\\SYSWOW64\\";
         form_->InstallDir = installDir;
         return *this;
     }
