@@ -17,7 +17,7 @@ echo "== payload programs"
 bash src/content/payload_programs/build_payload.sh "$out/win32-payload" >/dev/null
 
 echo "== payload pictures (native packer)"
-cmake -S . -B "$out/win32-host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORTAVIA_BENCHMARKS=OFF \
+cmake -S . -B "$out/win32-host" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORTAVIA_BENCHMARKS=OFF \
   -DORTAVIA_PAYLOAD_SOURCE_DIR="$out/win32-payload" >/dev/null
 cmake --build "$out/win32-host" -j2 --target ortavia_payload_pictures >/dev/null
 

@@ -394,6 +394,9 @@ struct Win32Runtime::Impl {
             if (c->kind() == ControlKind::TextBox) {
                 const int maxLength = static_cast<TextBox*>(c)->MaxLength();
                 if (maxLength > 0) SendMessageW(child, EM_LIMITTEXT, static_cast<WPARAM>(maxLength), 0);
+                // The drive box is only 25 pixels wide: keep the margins thin
+                // so that "C:" is seen whole.
+                SendMessageW(child, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 1));
                 SetPropW(child, kRuntimeProperty, this);
                 editProc = reinterpret_cast<WNDPROC>(
                     SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&textBoxProc)));
