@@ -1,3 +1,4 @@
+#include <stdexcept>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -458,6 +459,28 @@ void MachineImpl::setDiskFull(char letter, bool full) {
     if (full) {
         f += up;
         std::sort(f.begin(), f.end());
+    }
+    saveConfig();
+}
+
+void MachineImpl::setWindowsVersion(int major, int minor) {
+    config_.major = major;
+    config_.minor = minor;
+    saveConfig();
+}
+
+void MachineImpl::setAnotherCopyRunning(bool running) {
+    config_.anotherCopyRunning = running;
+    saveConfig();
+}
+
+void MachineImpl::setShellFolder(std::int32_t csidl, const std::string& windowsPath) {
+    switch (csidl) {
+        case kCsidlDesktop: config_.desktop = windowsPath; break;
+        case kCsidlPrograms: config_.programs = windowsPath; break;
+        case kCsidlPersonal: config_.documents = windowsPath; break;
+        case kCsidlCommonPrograms: config_.commonPrograms = windowsPath; break;
+        default: throw std::invalid_argument("no such shell folder setting: " + std::to_string(csidl));
     }
     saveConfig();
 }

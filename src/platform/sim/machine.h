@@ -106,6 +106,11 @@ public:
     virtual void setLocked(const std::string& windowsPath, bool locked) = 0;
     virtual void setReadOnly(const std::string& windowsPath, bool readOnly) = 0;
     virtual void setDiskFull(char letter, bool full) = 0;
+    // Settings of machine.ini, rewritten at once.
+    virtual void setWindowsVersion(int major, int minor) = 0;
+    virtual void setAnotherCopyRunning(bool running) = 0;
+    // CSIDL 0, 2, 5 or 23; an empty path: the system cannot resolve the folder.
+    virtual void setShellFolder(std::int32_t csidl, const std::string& windowsPath) = 0;
 };
 
 }  // namespace ortavia::sim

@@ -50,6 +50,9 @@ public:
     void setLocked(const std::string& windowsPath, bool locked) override;
     void setReadOnly(const std::string& windowsPath, bool readOnly) override;
     void setDiskFull(char letter, bool full) override;
+    void setWindowsVersion(int major, int minor) override;
+    void setAnotherCopyRunning(bool running) override;
+    void setShellFolder(std::int32_t csidl, const std::string& windowsPath) override;
 
     // --- for SimServices ---------------------------------------------------------
     const MachineConfig& config() const { return config_; }
