@@ -156,12 +156,13 @@ for c in "${components[@]}"; do
 done
 check "Testi_locali is there and empty" empty_dir "$inst/Testi_locali"
 registered() {
+  local listing c ok sysdir='c:\windows\syswow64\'
   for _ in $(seq 1 40); do
-    local ok=1
+    # The setup names the folder "SYSWOW64" in capitals; Windows paths ignore case.
+    listing=$(wine reg query 'HKCU\Software\Ortavia-on-line\Components' 2>/dev/null | tr -d '\r' | tr 'A-Z' 'a-z')
+    ok=1
     for c in "${components[@]}"; do
-      value=$(reg_value 'HKCU\Software\Ortavia-on-line\Components' "$c")
-      # The setup names the folder "SYSWOW64" in capitals; Windows paths ignore case.
-      [[ ${value,,} == 'c:\windows\syswow64\'"${c,,}" ]] || ok=0
+      grep -qF "${c,,}    reg_sz    ${sysdir}${c,,}" <<<"$listing" || ok=0
     done
     ((ok)) && return 0
     sleep 0.5
@@ -177,6 +178,7 @@ check "Ortavia-on-line.lnk is on the desktop" test -f "$user/Desktop/Ortavia-on-
 check "the desktop link is the group's link" same_file "$user/Desktop/Ortavia-on-line.lnk" "$group_lnk"
 
 # --- scenario 2: the same prefix again: an earlier installation, Abort --------------------
+echo "   ($((SECONDS - started)) s)"
 echo "== e2e: earlier installation found, Abort"
 boxes_again=$work/install/boxes-again.txt
 : >"$boxes_again"
@@ -204,6 +206,7 @@ check "the aborted run left the installed executable as it was" test "$(stat -c 
 end_prefix
 
 # --- scenario 3: UAC on: switch-off, then the restart question declined ---------------------
+echo "   ($((SECONDS - started)) s)"
 echo "== e2e: UAC switched on"
 new_prefix uac
 boxes_uac=$work/uac/boxes.txt
@@ -229,9 +232,10 @@ check "no run-once entry after the restart was declined" \
 end_prefix
 
 # --- the same scenarios on the simulated machine ---------------------------------------------
+echo "   ($((SECONDS - started)) s)"
 echo "== e2e: the same scenarios on the simulated machine"
 host=$out/win32-host
-cmake --build "$host" -j2 --target ortavia-sim >/dev/null
+cmake --build "$host" -j2 --target ortavia-sim >"$work/sim-build.log" 2>&1 || { cat "$work/sim-build.log"; exit 1; }
 sim=$host/ortavia-sim
 machine() {  # DIR UAC(0|1)
   mkdir -p "$1"

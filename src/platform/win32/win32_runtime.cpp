@@ -231,7 +231,9 @@ struct Win32Runtime::Impl {
         UINT flags = DT_NOPREFIX | (l.look().centred ? DT_CENTER : DT_LEFT);
         flags |= l.look().autoSizeOneLine ? DT_SINGLELINE : DT_WORDBREAK;
         RECT box = r;
-        if (enabledChain(l)) {
+        // Only a label that is disabled itself looks disabled; one on a
+        // disabled panel keeps its look and merely stops reacting.
+        if (l.Enabled()) {
             SetTextColor(dc, l.look().foreColor ? colorOf(*l.look().foreColor) : GetSysColor(COLOR_WINDOWTEXT));
             DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, flags);
         } else {
