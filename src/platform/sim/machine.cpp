@@ -378,14 +378,14 @@ std::optional<std::string> MachineImpl::programOf(const std::string& commandLine
 }
 
 void MachineImpl::addDrive(const DriveSpec& d) {
-    DriveSpec spec = d;
-    spec.letter = upperAscii(spec.letter);
+    DriveSpec drive = d;
+    drive.letter = upperAscii(drive.letter);
     auto& drives = config_.drives;
-    drives.erase(std::remove_if(drives.begin(), drives.end(), [&](const DriveSpec& x) { return x.letter == spec.letter; }),
+    drives.erase(std::remove_if(drives.begin(), drives.end(), [&](const DriveSpec& x) { return x.letter == drive.letter; }),
                  drives.end());
-    drives.push_back(spec);
+    drives.push_back(drive);
     std::sort(drives.begin(), drives.end(), [](const DriveSpec& a, const DriveSpec& b) { return a.letter < b.letter; });
-    fs::create_directories(driveFolder(dir_, spec.letter));
+    fs::create_directories(driveFolder(dir_, drive.letter));
     saveConfig();
 }
 

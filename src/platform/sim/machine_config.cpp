@@ -154,25 +154,25 @@ MachineConfig parseMachineIni(const std::string& text, const std::string& fileNa
             std::string typeWord;
             std::string extra;
             words >> typeWord;
-            DriveSpec spec;
-            spec.letter = upperAscii(key[0]);
+            DriveSpec drive;
+            drive.letter = upperAscii(key[0]);
             const auto* t = std::find_if(std::begin(kTypes), std::end(kTypes),
                                          [&](const TypeName& n) { return typeWord == n.word; });
             if (t == std::end(kTypes)) {
                 p.fail("drive type must be fixed, removable, cdrom, remote, ramdisk, noroot or unknown, not \"" +
                        typeWord + "\"");
             }
-            spec.type = t->type;
+            drive.type = t->type;
             if (words >> extra) {
                 if (extra != "not-ready") p.fail("after the drive type only not-ready may follow, not \"" + extra + "\"");
-                spec.ready = false;
+                drive.ready = false;
                 if (words >> extra) p.fail("unexpected \"" + extra + "\" after not-ready");
             }
             if (std::any_of(config.drives.begin(), config.drives.end(),
-                            [&](const DriveSpec& d) { return d.letter == spec.letter; })) {
-                p.fail(std::string("drive ") + spec.letter + " is listed twice");
+                            [&](const DriveSpec& d) { return d.letter == drive.letter; })) {
+                p.fail(std::string("drive ") + drive.letter + " is listed twice");
             }
-            config.drives.push_back(spec);
+            config.drives.push_back(drive);
         } else if (section == "shell") {
             if (key == "desktop") config.desktop = p.path(key, value, true);
             else if (key == "programs") config.programs = p.path(key, value, true);
