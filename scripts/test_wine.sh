@@ -96,7 +96,9 @@ next_xy=(342 320)
 abort_xy=(231 320)
 check1_xy=(39 249)
 drive_xy=(348 254)
-track_xy=(40 262)  # inside the progress track, where the fill starts
+# Inside the progress track near its right end, clear of the group folder
+# window that the shell opens at the top left after CreateGroup.
+track_xy=(366 262)
 
 # The progress page is over when the track is gone from the screen.
 wait_finish() {
@@ -188,6 +190,9 @@ d window 30000 >/dev/null
 box "$boxes_again" >/dev/null
 shot 09-earlier-installation-found
 d answer 1 20000
+check "a second copy started meanwhile ends at once, silently" \
+  timeout 60 wine 'C:\Setup\SETUP_Ortavia_on_line.exe'
+check "... and shows no message" d nobox 500
 d click "${next_xy[@]}"; sleep 0.5
 d click "${check1_xy[@]}"; sleep 1.5
 d click "${next_xy[@]}"; sleep 0.7
