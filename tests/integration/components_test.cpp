@@ -19,6 +19,8 @@ struct ComponentCase {
     std::optional<std::vector<std::uint8_t>> expectedInSysDir;
 };
 
+void PrintTo(const ComponentCase& c, std::ostream* os) { *os << c.label; }
+
 class InstallSharedComponentTest : public ::testing::TestWithParam<ComponentCase> {};
 
 TEST_P(InstallSharedComponentTest, CopiesWhereItCanAndRegistersWhatItFinds) {

@@ -85,6 +85,8 @@ struct RestoreCase {
     bool fileLeft;
 };
 
+void PrintTo(const RestoreCase& c, std::ostream* os) { *os << c.label; }
+
 class OfferUacRestoreTest : public ::testing::TestWithParam<RestoreCase> {};
 
 TEST_P(OfferUacRestoreTest, OffersOncePerRecordedSwitchOff) {
