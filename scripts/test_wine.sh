@@ -100,15 +100,19 @@ drive_xy=(348 254)
 # window that the shell opens at the top left after CreateGroup.
 track_xy=(366 262)
 
-# The progress page is over when the track is gone from the screen.
+# The finish page is there when the progress track is gone and Next is
+# enabled again (its caption in the label colour, not the disabled grey).
 wait_finish() {
-  local rect x y colour
+  local x y colour next snap=$work/finish-probe.png
   read -r x y _ _ <<<"$(d window 5000)"
   for _ in $(seq 1 120); do
-    colour=$(import -window root -crop "1x1+$((x + track_xy[0]))+$((y + track_xy[1]))" txt:- | tail -n 1 |
-      grep -o '#[0-9A-F]\{6\}' | head -n 1)
-    [[ $colour != "#400000" && $colour != "#86A698" ]] && return 0
-    sleep 0.5
+    import -window root "$snap"
+    colour=$(convert "$snap" -crop "1x1+$((x + track_xy[0]))+$((y + track_xy[1]))" txt:-)
+    if [[ $colour != *'#400000'* && $colour != *'#86A698'* ]]; then
+      next=$(convert "$snap" -crop "92x16+$((x + next_xy[0] - 46))+$((y + next_xy[1] - 8))" -unique-colors txt:-)
+      [[ $next == *'#C0FFFF'* ]] && return 0
+    fi
+    sleep 0.3
   done
   return 1
 }
