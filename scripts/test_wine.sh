@@ -14,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 out=${ORTAVIA_BUILD_ROOT:-$root/build}
-bash scripts/deps.sh wine wine64 xvfb imagemagick x11-utils g++-mingw-w64-x86-64
+bash scripts/deps.sh wine wine64 xvfb imagemagick g++-mingw-w64-x86-64
 
 exe=$out/win32-x86_64/SETUP_Ortavia_on_line.exe
 payload=$out/win32-payload
@@ -147,9 +147,9 @@ check "the typed drive C: is accepted without a message" d nobox 800
 d click "${next_xy[@]}"; sleep 0.4
 shot 06-progress
 check "the finish page comes" wait_finish
-shot 07-finish-with-group-folder
+shot 07-finish-as-shown
 d front
-shot 08-finish
+shot 08-finish-raised
 check "no message box during the installation" d nobox 300
 d click "${next_xy[@]}"
 check "Fine ends the program" d gone 10000
