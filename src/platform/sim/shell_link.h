@@ -28,7 +28,7 @@ inline constexpr std::uint32_t kLinkInfoVolumeIdAndLocalBasePath = 0x1;
 inline constexpr std::uint8_t kLinkClsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                                 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
-std::vector<std::uint8_t> makeShellLink(const ShellLinkSpec& spec);
+std::vector<std::uint8_t> makeShellLink(const ShellLinkSpec& fields);
 
 // UTF-8 to UTF-16LE, and to the ANSI code page 1252 ("?" for what it lacks).
 std::u16string utf8ToUtf16(const std::string& text);

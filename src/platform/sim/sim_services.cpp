@@ -587,23 +587,23 @@ bool SimServices::progmanExecuteOne(const std::string& name, const std::vector<s
             if (dot != std::string::npos && dot > 0) title.resize(dot);
         }
         if (!validName(title)) return false;
-        ShellLinkSpec spec;
-        spec.target = target->str();
-        spec.arguments = cl.arguments;
-        spec.workingDirectory = (args.size() > 6 && !args[6].empty()) ? args[6] : target->parent().str();
+        ShellLinkSpec fields;
+        fields.target = target->str();
+        fields.arguments = cl.arguments;
+        fields.workingDirectory = (args.size() > 6 && !args[6].empty()) ? args[6] : target->parent().str();
         const DriveSpec* d = m_.drive(target->drive);
-        spec.driveType = d ? driveTypeCode(d->type) : kDriveUnknown;
+        fields.driveType = d ? driveTypeCode(d->type) : kDriveUnknown;
         const WinPath group = *parseAbsolutePath(currentGroup_);
         const WinPath link = group.child(title + kLinkExtension);
         const auto host = m_.hostForNew(link);
         if (!host || m_.isReadOnly(link) || m_.isLocked(link)) return false;
-        const std::vector<std::uint8_t> bytes = makeShellLink(spec);
+        const std::vector<std::uint8_t> bytes = makeShellLink(fields);
         std::FILE* out = std::fopen(host->c_str(), "wb");
         if (out == nullptr) return false;
         const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
         std::fclose(out);
         if (!ok) return false;
-        m_.log({"link", link.str(), spec.target});
+        m_.log({"link", link.str(), fields.target});
         return true;
     }
     return false;

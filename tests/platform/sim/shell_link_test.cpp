@@ -32,11 +32,11 @@ struct Reader {
 };
 
 TEST(ShellLink, BytesFollowTheFormatFieldByField) {
-    ShellLinkSpec spec;
-    spec.target = "D:\\Ortavia_on_line\\Ortavia_on_line.exe";
-    spec.workingDirectory = "D:\\Ortavia_on_line";
-    spec.arguments = "/città";
-    const auto bytes = makeShellLink(spec);
+    ShellLinkSpec fields;
+    fields.target = "D:\\Ortavia_on_line\\Ortavia_on_line.exe";
+    fields.workingDirectory = "D:\\Ortavia_on_line";
+    fields.arguments = "/città";
+    const auto bytes = makeShellLink(fields);
     const Reader r{bytes};
 
     EXPECT_EQ(r.u32(0), 0x4Cu);
@@ -52,7 +52,7 @@ TEST(ShellLink, BytesFollowTheFormatFieldByField) {
     const std::size_t volume = info + r.u32(info + 12);
     EXPECT_EQ(r.u32(volume + 4), 3u) << "DRIVE_FIXED";
     EXPECT_EQ(r.ansiz(volume + r.u32(volume + 12)), "");
-    EXPECT_EQ(r.ansiz(info + r.u32(info + 16)), spec.target);
+    EXPECT_EQ(r.ansiz(info + r.u32(info + 16)), fields.target);
     EXPECT_EQ(r.u32(info + 20), 0u) << "no network part";
     EXPECT_EQ(r.ansiz(info + r.u32(info + 24)), "");
     EXPECT_EQ(r.unicodez(info + r.u32(info + 28)), u"D:\\Ortavia_on_line\\Ortavia_on_line.exe");
