@@ -14,7 +14,7 @@ bash scripts/deps.sh cmake ninja-build g++ make libgtest-dev libgmock-dev \
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
 
 echo "== payload programs"
-bash src/content/payload_programs/build_payload.sh "$out/win32-payload" >/dev/null
+bash src/platform/win32/payload_programs/build_payload.sh "$out/win32-payload" >/dev/null
 
 echo "== payload pictures (native packer)"
 cmake -S . -B "$out/win32-host" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORTAVIA_BENCHMARKS=OFF \

@@ -4,10 +4,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <random>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -36,9 +36,11 @@ inline std::vector<std::uint8_t> bytesOf(const std::string& s) { return {s.begin
 // Writes a machine folder whose machine.ini is the default one as `tweak`
 // leaves it; the machine fills its drives and registry when first opened.
 inline std::filesystem::path makeMachineFolder(const std::function<void(sim::MachineConfig&)>& tweak) {
+    // A random tag per test binary keeps parallel test processes apart.
+    static const unsigned tag = std::random_device{}();
     static std::atomic<unsigned> counter{0};
     const auto dir = std::filesystem::temp_directory_path() /
-                     ("ortavia-rig-" + std::to_string(::getpid()) + "-" + std::to_string(++counter)) / "machine";
+                     ("ortavia-rig-" + std::to_string(tag) + "-" + std::to_string(++counter)) / "machine";
     std::filesystem::remove_all(dir.parent_path());
     std::filesystem::create_directories(dir);
     sim::MachineConfig config;
