@@ -17,7 +17,6 @@ constexpr int kLinkSettleYields = 10;
 constexpr const char* kGroupName = "Ortavia-on-line";
 constexpr const char* kGroupFile = "OL.GRP";
 constexpr const char* kItemTitle = "Ortavia-on-line";
-constexpr const char* kExecutableRelative = "\\Ortavia_on_line.exe";
 // Where the shell leaves the group's item, relative to the programs folder.
 constexpr const char* kGroupLinkRelative = "Ortavia-on-line\\Ortavia-on-line.lnk";
 constexpr const char* kDesktopLinkName = "Ortavia-on-line.lnk";
@@ -79,7 +78,7 @@ void Setup1::CreateProgManItem(Setup1& X, const std::string& CmdLine, const std:
 
 void Setup1::CreateShortcuts() {
     CreateProgManGroup(*this, kGroupName, kGroupFile);
-    CreateProgManItem(*this, InstallDir + kExecutableRelative, kItemTitle);
+    CreateProgManItem(*this, InstallDir + "\\" + kApplicationExecutable, kItemTitle);
     rt_.doEvents();
     rt_.bringToFront();
     rt_.doEvents();

@@ -16,7 +16,6 @@ constexpr const char* kInstallFolder = "\\Ortavia_on_line";
 constexpr const char* kLocalTextsFolder = "\\Ortavia_on_line\\Testi_locali";
 constexpr const char* kDriveRoot = "\\";
 constexpr const char* kDriveColon = ":";
-constexpr const char* kExecutableName = "Ortavia_on_line.exe";
 constexpr std::int32_t kExecutableLastIndex = 1617919;
 
 struct Component {
@@ -198,7 +197,7 @@ void Setup1::RunInstallation() {
         growProgress(0.2f);
         rt_.doEvents();
 
-        const std::string executable = InstallDir + "\\" + kExecutableName;
+        const std::string executable = InstallDir + "\\" + kApplicationExecutable;
         if (url_helper::FileExists(os_, executable)) {
             os_.deleteFile(executable);
             rt_.doEvents();

@@ -28,6 +28,9 @@ inline constexpr const char* kAppTitle = "Installatore Ortavia-on-line ";     //
 inline constexpr const char* kSetupTitle = "Setup di Ortavia-on-line";        // start-up, scan and UAC messages
 inline constexpr const char* kWindowCaption = "Installatore Ortavia_on_line'";  // trailing apostrophe is part of it
 inline constexpr const char* kSetupFileName = "SETUP_Ortavia_on_line.exe";
+// The application's executable in the install folder (written by the run,
+// started by the Program Manager item).
+inline constexpr const char* kApplicationExecutable = "Ortavia_on_line.exe";
 
 // The progress track's own scale: the single-precision value nearest 42.899952.
 inline constexpr float kProgressScale = 42.89995f;
