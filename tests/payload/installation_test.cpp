@@ -151,6 +151,12 @@ TEST(Installation, FailuresShowOneMessageAndEndTheProgram) {
              m.setReadOnly(kExe, true);
          },
          noContentChange, "75" + errorDescription(75), old, 0},
+        {"old executable running (held open by the application)",
+         [&](sim::SimMachine& m) {
+             m.addFile(kExe, old);
+             m.setRunning(kExe, true);
+         },
+         noContentChange, "75" + errorDescription(75), old, 0},
         {"old executable held open exclusively",
          [&](sim::SimMachine& m) {
              m.addFile(kExe, old);

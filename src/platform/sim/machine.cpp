@@ -266,6 +266,8 @@ std::optional<fs::path> MachineImpl::hostForNew(const WinPath& path) const {
 
 bool MachineImpl::isLocked(const WinPath& path) const { return lockedKeys_.count(path.key()) != 0; }
 
+bool MachineImpl::isRunning(const WinPath& path) const { return runningKeys_.count(path.key()) != 0; }
+
 bool MachineImpl::isReadOnly(const WinPath& path) const {
     return std::any_of(readOnlyPaths_.begin(), readOnlyPaths_.end(), [&](const WinPath& r) { return path.within(r); });
 }
@@ -274,7 +276,11 @@ bool MachineImpl::isFull(char letter) const { return config_.fullDrives.find(upp
 
 void MachineImpl::rebuildFaultKeys() {
     lockedKeys_.clear();
+    runningKeys_.clear();
     readOnlyPaths_.clear();
+    for (const auto& p : config_.running) {
+        if (auto w = parseAbsolutePath(p)) runningKeys_.insert(w->key());
+    }
     for (const auto& p : config_.locked) {
         if (auto w = parseAbsolutePath(p)) lockedKeys_.insert(w->key());
     }
@@ -459,6 +465,11 @@ void toggle(std::vector<std::string>& list, const std::string& path, bool on) {
 
 void MachineImpl::setLocked(const std::string& windowsPath, bool locked) {
     toggle(config_.locked, windowsPath, locked);
+    saveConfig();
+}
+
+void MachineImpl::setRunning(const std::string& windowsPath, bool running) {
+    toggle(config_.running, windowsPath, running);
     saveConfig();
 }
 

@@ -105,6 +105,8 @@ public:
     // Faults, as [faults] sets them.
     virtual void setLocked(const std::string& windowsPath, bool locked) = 0;
     virtual void setReadOnly(const std::string& windowsPath, bool readOnly) = 0;
+    // A program runs from this file: it can be read, not deleted, replaced or written.
+    virtual void setRunning(const std::string& windowsPath, bool running) = 0;
     virtual void setDiskFull(char letter, bool full) = 0;
     // Settings of machine.ini, rewritten at once.
     virtual void setWindowsVersion(int major, int minor) = 0;

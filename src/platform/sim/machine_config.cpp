@@ -202,6 +202,10 @@ MachineConfig parseMachineIni(const std::string& text, const std::string& fileNa
                 auto items = splitList(value);
                 for (const auto& item : items) p.path(key, item, false);
                 (key == "locked" ? config.locked : config.readOnly) = std::move(items);
+            } else if (key == "running") {
+                auto items = splitList(value);
+                for (const auto& item : items) p.path(key, item, false);
+                config.running = std::move(items);
             } else if (key == "full") {
                 config.fullDrives.clear();
                 for (const auto& item : splitList(value)) {
@@ -251,6 +255,7 @@ std::string formatMachineIni(const MachineConfig& c) {
         << "[faults]\n"
         << "locked = " << joinList(c.locked) << "\n"
         << "readonly = " << joinList(c.readOnly) << "\n"
+        << "running = " << joinList(c.running) << "\n"
         << "full = ";
     for (std::size_t i = 0; i < c.fullDrives.size(); ++i) out << (i ? ";" : "") << c.fullDrives[i];
     out << "\n";

@@ -38,6 +38,9 @@ struct MachineConfig {
     // [faults]
     std::vector<std::string> locked;
     std::vector<std::string> readOnly;
+    // Files a running program was started from: readable, but not deleted,
+    // replaced or written while it runs (the image is mapped).
+    std::vector<std::string> running;
     std::string fullDrives;  // upper-case letters
 
     // Is the configured Windows version below major.minor?

@@ -48,6 +48,7 @@ public:
     void deleteValue(RegKey root, const std::string& key, const std::string& name) override;
     std::optional<RegValue> value(RegKey root, const std::string& key, const std::string& name) const override;
     void setLocked(const std::string& windowsPath, bool locked) override;
+    void setRunning(const std::string& windowsPath, bool running) override;
     void setReadOnly(const std::string& windowsPath, bool readOnly) override;
     void setDiskFull(char letter, bool full) override;
     void setWindowsVersion(int major, int minor) override;
@@ -69,6 +70,7 @@ public:
     // Where a new entry for `path` goes: its parent must exist.
     std::optional<std::filesystem::path> hostForNew(const WinPath& path) const;
     bool isLocked(const WinPath& path) const;
+    bool isRunning(const WinPath& path) const;
     bool isReadOnly(const WinPath& path) const;  // the path or a folder above it
     bool isFull(char letter) const;
 
@@ -86,6 +88,7 @@ private:
     std::unique_ptr<Journal> journal_;
     std::unique_ptr<SimServices> services_;
     std::set<std::string> lockedKeys_;
+    std::set<std::string> runningKeys_;
     std::vector<WinPath> readOnlyPaths_;
     bool restartPending_ = false;
     int lockFd_ = -1;

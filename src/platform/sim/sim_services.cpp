@@ -215,6 +215,8 @@ FileHandle SimServices::openFile(const std::string& path, FileMode mode) {
     const auto existing = m_.findHost(p);
     if (existing && isDir(*existing)) raise(err::kPathFileAccess);
     if (m_.isLocked(p)) raise(err::kPermissionDenied);
+    // A running program's image shares reading only: a sharing violation for writers.
+    if (m_.isRunning(p) && mode != FileMode::Input) raise(err::kPermissionDenied);
     const std::string key = p.key();
     // The runtime refuses a second open of a file it holds for output, and an
     // output open of a file it holds at all.
@@ -313,7 +315,8 @@ void SimServices::deleteFile(const std::string& path) {
     const auto host = m_.findHost(p);
     if (!host || isDir(*host)) raise(err::kFileNotFound);
     if (m_.isLocked(p)) raise(err::kPermissionDenied);
-    if (isOpen(p.key(), false) || m_.isReadOnly(p)) raise(err::kPathFileAccess);
+    // Windows refuses to delete the image of a running program (access denied).
+    if (isOpen(p.key(), false) || m_.isReadOnly(p) || m_.isRunning(p)) raise(err::kPathFileAccess);
     std::error_code ec;
     if (!fs::remove(*host, ec)) raise(err::kPathFileAccess);
     m_.log({"delete", p.str()});
@@ -333,7 +336,7 @@ void SimServices::copyFile(const std::string& from, const std::string& to) {
     if (!dstParent || !isDir(*dstParent)) raise(err::kPathNotFound);
     const auto dstHost = m_.findHost(dst);
     if (dstHost && isDir(*dstHost)) raise(err::kPathFileAccess);
-    if (m_.isLocked(dst) || isOpen(dst.key(), false)) raise(err::kPermissionDenied);
+    if (m_.isLocked(dst) || m_.isRunning(dst) || isOpen(dst.key(), false)) raise(err::kPermissionDenied);
     if (m_.isReadOnly(dst)) raise(err::kPathFileAccess);
     std::error_code ec;
     if (dstHost && fs::equivalent(*srcHost, *dstHost, ec)) raise(err::kPermissionDenied);

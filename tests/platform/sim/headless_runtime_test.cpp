@@ -47,6 +47,7 @@ public:
     void setLocked(const std::string&, bool) override {}
     void setReadOnly(const std::string&, bool) override {}
     void setDiskFull(char, bool) override {}
+    void setRunning(const std::string&, bool) override {}
     void setWindowsVersion(int, int) override {}
     void setAnotherCopyRunning(bool) override {}
     void setShellFolder(std::int32_t, const std::string&) override {}

@@ -76,6 +76,8 @@ TEST_F(SimMachineTest, FileStatementsRaiseTheRuntimeNumbers) {
     machine->setLocked("c:\\dati\\BLOCCATO.TXT", true);
     machine->setReadOnly("C:\\Dati\\sola.txt", true);
     machine->setReadOnly("C:\\Protetta", true);
+    machine->addFile("C:\\Dati\\avviato.exe", bytesOf("MZ"));
+    machine->setRunning("C:\\Dati\\avviato.exe", true);
     const std::string file = "C:\\Windows\\System32\\regsvr32.exe";
     struct Case {
         const char* what;
@@ -93,6 +95,9 @@ TEST_F(SimMachineTest, FileStatementsRaiseTheRuntimeNumbers) {
         {"output, drive not ready", [&] { os().openFile("D:\\x.txt", FileMode::Output); }, err::kDiskNotReady},
         {"output, no such drive", [&] { os().openFile("Z:\\x.txt", FileMode::Output); }, err::kPathNotFound},
         {"output, bad name", [&] { os().openFile("C:\\a|b", FileMode::Output); }, err::kBadFileNameOrNumber},
+        {"binary, running program", [&] { os().openFile("C:\\Dati\\avviato.exe", FileMode::Binary); }, err::kPermissionDenied},
+        {"kill, running program", [&] { os().deleteFile("C:\\Dati\\avviato.exe"); }, err::kPathFileAccess},
+        {"copy, onto running program", [&] { os().copyFile(file, "C:\\Dati\\avviato.exe"); }, err::kPermissionDenied},
         {"kill, missing", [&] { os().deleteFile("C:\\nessuno.txt"); }, err::kFileNotFound},
         {"kill, locked", [&] { os().deleteFile("C:\\Dati\\bloccato.txt"); }, err::kPermissionDenied},
         {"kill, read-only", [&] { os().deleteFile("C:\\Dati\\sola.txt"); }, err::kPathFileAccess},
@@ -112,6 +117,11 @@ TEST_F(SimMachineTest, FileStatementsRaiseTheRuntimeNumbers) {
     EXPECT_TRUE(machine->fileExists("C:\\Protetta\\dentro.txt"));
     EXPECT_FALSE(machine->fileExists("C:\\Protetta\\n.txt"));
     EXPECT_EQ(machine->readFileBytes("C:\\Dati\\sola.txt"), bytesOf("x"));
+    // A running program's file still reads.
+    const FileHandle h = os().openFile("C:\\Dati\\avviato.exe", FileMode::Input);
+    EXPECT_EQ(os().readFile(h, 0, 2), bytesOf("MZ"));
+    os().closeFile(h);
+    EXPECT_EQ(machine->readFileBytes("C:\\Dati\\avviato.exe"), bytesOf("MZ"));
 }
 
 TEST_F(SimMachineTest, OutputTruncatesBinaryKeepsAndAFullDiskKeepsWhatWasWritten) {
