@@ -7,15 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/faulty_services.h"
 #include "support/sim_fixture.h"
 
 namespace ortavia::sim {
 namespace {
-
-constexpr const char* kPoliciesKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-
-void uacOff(SimMachine& m) { m.setDword(kHkeyLocalMachine, kPoliciesKey, "EnableLUA", 0); }
 
 struct VersionCase {
     int major, minor;
@@ -109,12 +104,11 @@ TEST(FormLoad, UacIsAskedOnlyAboveVersion51) {
 }
 
 TEST(FormLoad, UnexpectedFailureBeepsSkipsTheRestAndStillShowsTheWindow) {
-    SimFixture fx([](SimMachine& m) { uacOff(m); });
-    // The first drive change is the probe's (step 4.1): make it fail.
-    FaultyServices faulty(fx.machine().services());
-    faulty.failCall(FaultKind::ChangeDrive, 1);
-    Setup1 form(faulty, fx.rt(), SetupContent{});
-    ASSERT_TRUE(fx.rt().start(form));
+    SimFixture fx({.customize = uacOff, .faulty = true, .content = SetupContent{}});
+    // The first drive change is the component folder probe's: make it fail.
+    fx.faults().failCall(FaultKind::ChangeDrive, 1);
+    Setup1& form = fx.form();
+    ASSERT_TRUE(fx.start());
     EXPECT_EQ(form.WinDir, "C:\\Windows\\");
     EXPECT_EQ(form.SysDir, "C:\\Windows\\System32\\") << "later steps skipped";
     // The failure's beep, then the scan's beep (nothing found): Form_Activate ran.

@@ -9,10 +9,6 @@
 namespace ortavia::sim {
 namespace {
 
-constexpr const char* kPoliciesKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-
-void uacOff(SimMachine& m) { m.setDword(kHkeyLocalMachine, kPoliciesKey, "EnableLUA", 0); }
-
 // The headless runtime with the random numbers a test chooses.
 class ChosenRandomRuntime : public WindowRuntime {
 public:
