@@ -1,5 +1,7 @@
 // Shared components: copy into the component folder, the fallback to the
 // install folder, registration command lines.
+#include <optional>
+
 #include "integration/rig.h"
 #include "integration/url_helper.h"
 

@@ -1,4 +1,8 @@
 // The Program Manager group, the desktop link and the restore offer after them.
+#include <algorithm>
+#include <functional>
+#include <utility>
+
 #include "integration/rig.h"
 #include "platform/sim/shell_link.h"
 
@@ -24,7 +28,7 @@ bool contains(const std::vector<std::uint8_t>& bytes, const std::string& text) {
 
 // A machine where this setup switched UAC off before the restart.
 void uacSwitchedOff(sim::SimMachine& m) {
-    m.setDword(kHkeyLocalMachine, kPoliciesKey, "EnableLUA", 0);
+    sim::uacOff(m);
     m.addFile(kDocumentsStateFile, bytesOf("1\r\n"));
 }
 

@@ -1,4 +1,8 @@
 // The switch-off at start-up, the restart sequence and the run-once entry.
+#include <algorithm>
+#include <functional>
+#include <optional>
+
 #include "integration/rig.h"
 #include "uac/mrunonce.h"
 
@@ -104,7 +108,7 @@ TEST(SwitchOff, AcceptedRestartIsRequestedForARebootWithEveryReason) {
 }
 
 TEST(SwitchOff, NotAskedWhereUacIsOffOrTheVersionIsNotAbove51) {
-    Rig off({}, [](sim::SimMachine& m) { m.setDword(kHkeyLocalMachine, kPoliciesKey, "EnableLUA", 0); });
+    Rig off({}, sim::uacOff);
     ASSERT_TRUE(off.rt().start(off.form()));
     EXPECT_TRUE(off.boxTexts().empty());
 
@@ -134,25 +138,21 @@ TEST(RestartSequence, RunOnceCommandByTheSetupFolder) {
 }
 
 TEST(RestartSequence, QuotedEntryRestartsTheSetupAndNotAProgramNamedAfterTheFolder) {
-    const auto dir = makeMachineFolder([](sim::MachineConfig& m) { m.setupFolder = "C:\\Users\\Mario Rossi\\Downloads"; });
-    {
-        auto machine = sim::SimMachine::open(dir);
-        machine->addFile("C:\\Users\\Mario.exe", bytesOf("MZ another program"));
-        const sim::PlayResult r = sim::playScript(*machine, "answer 1\nanswer 1\nreboot\n");
-        EXPECT_EQ(r.status, sim::kPlayed) << r.reason;
-        const auto journal = sim::readJournal(sim::journalFile(*machine));
-        std::vector<std::vector<std::string>> runOnce;
-        for (const auto& e : journal) {
-            // The player's record of each run-once command: the command and its outcome.
-            const std::string& outcome = e.back();
-            if (e.at(0).rfind("runonce", 0) == 0 && (outcome == "setup" || outcome == "other" || outcome == "missing")) {
-                runOnce.push_back(e);
-            }
+    sim::SimFixture fx(sim::SimOptions{
+        .config = [](sim::MachineConfig& m) { m.setupFolder = "C:\\Users\\Mario Rossi\\Downloads"; },
+        .customize = [](sim::SimMachine& m) { m.addFile("C:\\Users\\Mario.exe", bytesOf("MZ another program")); }});
+    const sim::PlayResult r = fx.play("answer 1\nanswer 1\nreboot\n");
+    EXPECT_EQ(r.status, sim::kPlayed) << r.reason;
+    std::vector<std::vector<std::string>> runOnce;
+    for (const auto& e : fx.journal()) {
+        // The player's record of each run-once command: the command and its outcome.
+        const std::string& outcome = e.back();
+        if (e.at(0).rfind("runonce", 0) == 0 && (outcome == "setup" || outcome == "other" || outcome == "missing")) {
+            runOnce.push_back(e);
         }
-        ASSERT_EQ(runOnce.size(), 1u);
-        EXPECT_EQ(runOnce[0].back(), "setup");
     }
-    std::filesystem::remove_all(dir.parent_path());
+    ASSERT_EQ(runOnce.size(), 1u);
+    EXPECT_EQ(runOnce[0].back(), "setup");
 }
 
 TEST(EnableShutdownPrivilege, EachStepJudgedByTheLastError) {

@@ -1,4 +1,9 @@
 // The UAC round trip played as a script on the simulated machine.
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
 #include "integration/rig.h"
 
 namespace ortavia::testrig {
@@ -11,44 +16,23 @@ std::string scriptText(const std::string& name) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class Played {
-public:
-    Played() : dir_(makeMachineFolder({})), machine_(sim::SimMachine::open(dir_)) {}
-    ~Played() {
-        machine_.reset();
-        std::filesystem::remove_all(dir_.parent_path());
-    }
-    sim::SimMachine& machine() { return *machine_; }
-    sim::PlayResult play(const std::string& text) { return sim::playScript(*machine_, text); }
-    // Journal events of one kind from entry `from` on.
-    Events events(const std::string& kind, std::size_t from = 0) const {
-        const auto all = sim::readJournal(sim::journalFile(*machine_));
-        Events out;
-        for (std::size_t i = from; i < all.size(); ++i) {
-            if (all[i].at(0) == kind) out.push_back(all[i]);
-        }
-        return out;
-    }
-    std::optional<std::vector<std::uint8_t>> value(RegKey root, const std::string& key, const std::string& name) {
-        const auto v = machine_->value(root, key, name);
-        if (!v) return std::nullopt;
-        return v->data;
-    }
-
-private:
-    std::filesystem::path dir_;
-    std::unique_ptr<sim::SimMachine> machine_;
-};
+// A registry value's data as stored, whatever its type.
+std::optional<std::vector<std::uint8_t>> valueData(const sim::SimFixture& p, RegKey root, const std::string& key,
+                                                   const std::string& name) {
+    const auto v = p.machine().value(root, key, name);
+    if (!v) return std::nullopt;
+    return v->data;
+}
 
 TEST(UacRoundTrip, SwitchOffRestartResumeInstallAndRestore) {
-    Played p;
+    sim::SimFixture p;
     const sim::PlayResult r = p.play(scriptText("round_trip.txt"));
     ASSERT_EQ(r.status, sim::kPlayed) << r.reason;
 
     // Before the restart, read from the journal.
     const auto reboots = p.events("reboot");
     ASSERT_EQ(reboots.size(), 1u);
-    const auto all = sim::readJournal(sim::journalFile(p.machine()));
+    const auto all = p.journal();
     const std::size_t mark = static_cast<std::size_t>(
         std::find(all.begin(), all.end(), std::vector<std::string>{"reboot"}) - all.begin());
     const Events before(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(mark));
@@ -83,7 +67,7 @@ TEST(UacRoundTrip, SwitchOffRestartResumeInstallAndRestore) {
     ASSERT_EQ(runOnce.size(), 1u);
     EXPECT_EQ(runOnce[0].at(2), "SETUP Ortavia-on-line");
     EXPECT_EQ(runOnce[0].at(3), "C:\\Users\\Utente\\Downloads\\SETUP_Ortavia_on_line.exe");
-    EXPECT_FALSE(p.value(kHkeyCurrentUser, kRunOnce, "SETUP Ortavia-on-line").has_value());
+    EXPECT_FALSE(valueData(p, kHkeyCurrentUser, kRunOnce, "SETUP Ortavia-on-line").has_value());
     EXPECT_EQ(p.events("show", mark).size(), 1u) << "the wizard came up again after the restart";
 
     // The installation after the resume.
@@ -110,13 +94,13 @@ TEST(UacRoundTrip, SwitchOffRestartResumeInstallAndRestore) {
     ASSERT_EQ(after.size(), 2u);
     EXPECT_TRUE(after[0].at(3).starts_with("L'installazione ha richiesto la temporanea disabilitazione"));
     EXPECT_TRUE(after[1].at(3).starts_with("Il Controllo Account Utente è stato abilitato"));
-    EXPECT_EQ(p.value(kHkeyLocalMachine, kPoliciesKey, "EnableLUA"), (std::vector<std::uint8_t>{1, 0, 0, 0}));
+    EXPECT_EQ(valueData(p, kHkeyLocalMachine, kPoliciesKey, "EnableLUA"), (std::vector<std::uint8_t>{1, 0, 0, 0}));
     EXPECT_FALSE(p.machine().fileExists(kDocumentsStateFile));
     EXPECT_EQ(p.events("end", mark).size(), 1u) << "Fine ended the program";
 }
 
 TEST(UacRoundTrip, DeclinedSwitchOffLeavesTheMachineAsItWas) {
-    Played p;
+    sim::SimFixture p;
     const sim::PlayResult r = p.play(scriptText("switch_off_declined.txt"));
     ASSERT_EQ(r.status, sim::kPlayed) << r.reason;
     const auto boxes = p.events("msgbox");
