@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "wizard/wizard_support.h"
+#include "support/sim_fixture.h"
 
 namespace ortavia {
 namespace {
 
 using sim::SimFixture;
-using wizard_test::uacOff;
+using sim::uacOff;
 
 // Small stand-in paragraphs make every block and separator visible; two of
 // them carry trailing blanks that must survive.

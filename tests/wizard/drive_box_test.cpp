@@ -14,7 +14,7 @@ using sim::SimFixture;
 using sim::SimMachine;
 using wizard_test::fixedDisk;
 using wizard_test::toDestination;
-using wizard_test::uacOff;
+using sim::uacOff;
 
 const std::string kRefusal = "'Ortavia-on-line' può essere installato solo su disco rigido!";
 

@@ -12,10 +12,9 @@ namespace {
 using sim::DriveType;
 using sim::SimFixture;
 using sim::SimMachine;
-using wizard_test::boxTexts;
 using wizard_test::fixedDisk;
 using wizard_test::toDestination;
-using wizard_test::uacOff;
+using sim::uacOff;
 
 const std::string kOneFound =
     "ATTENZIONE: su questo computer è stata individuata una precedente installazione della App Ortavia-on-line: il "
@@ -90,7 +89,7 @@ TEST(PreviousInstallations, ScanOutcomes) {
         ASSERT_TRUE(fx.start());
 
         EXPECT_EQ(f.ExistingInstalls, c.installs);
-        EXPECT_EQ(boxTexts(fx), c.messages);
+        EXPECT_EQ(fx.boxTexts(), c.messages);
         for (const auto& e : fx.events("msgbox")) {
             EXPECT_EQ(e.at(1), "64");
             EXPECT_EQ(e.at(2), "Setup di Ortavia-on-line");
@@ -145,7 +144,7 @@ TEST(DestinationPage, OneFoundNamesItsDriveAndFillsTheHiddenBox) {
     EXPECT_FALSE(f.Combo1.isSeen());
     EXPECT_EQ(f.Text2.Text(), "D:");
     EXPECT_TRUE(f.Label14.Enabled());
-    EXPECT_EQ(boxTexts(fx), std::vector<std::string>{kOneFound}) << "no refusal";
+    EXPECT_EQ(fx.boxTexts(), std::vector<std::string>{kOneFound}) << "no refusal";
 }
 
 TEST(DestinationPage, SeveralFoundWaitForAChoiceOtherThanThePrompt) {

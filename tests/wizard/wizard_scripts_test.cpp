@@ -20,7 +20,7 @@ using sim::SeenItem;
 using sim::SimFixture;
 using sim::SimMachine;
 using wizard_test::fixedDisk;
-using wizard_test::uacOff;
+using sim::uacOff;
 
 std::string readScript(const std::string& name) {
     const auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "scripts" / "wizard" / name;
