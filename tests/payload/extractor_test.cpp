@@ -38,19 +38,19 @@ TEST_P(Extractor, ReadsBytesInWalkOrderAndNothingElse) {
     };
     // W = 5: byte 0, W-1, W, 2W-2, 2W-1, and the last byte N = 10.
     SimSetup s(withPicture4(picture(walked(5, 4, 11), GetParam())));
-    ASSERT_TRUE(s.setup->ExtractPictureToFile(10, kOut, s.setup->Picture4));
+    ASSERT_TRUE(s.form().ExtractPictureToFile(10, kOut, s.form().Picture4));
     const std::vector<std::uint8_t> out = s.file(kOut);
     ASSERT_EQ(out.size(), 11u);
     for (const Case& c : {Case{0, 0, 0}, Case{4, 4, 0}, Case{5, 1, 1}, Case{8, 4, 1}, Case{9, 1, 2}, Case{10, 2, 2}}) {
         EXPECT_EQ(out[static_cast<std::size_t>(c.k)], 16 * c.y + c.x + 1) << "byte " << c.k;
     }
-    EXPECT_EQ(s.setup->PayloadBytes, out);
+    EXPECT_EQ(s.form().PayloadBytes, out);
 }
 
 TEST_P(Extractor, WideRowsWrapToColumnOne) {
     Canvas c = walked(1600, 3, 3200);
     SimSetup s(withPicture4(picture(c, GetParam())));
-    ASSERT_TRUE(s.setup->ExtractPictureToFile(3199, kOut, s.setup->Picture4));
+    ASSERT_TRUE(s.form().ExtractPictureToFile(3199, kOut, s.form().Picture4));
     const std::vector<std::uint8_t> out = s.file(kOut);
     ASSERT_EQ(out.size(), 3200u);
     EXPECT_EQ(out[1599], c.at(1599, 0));
@@ -66,10 +66,10 @@ TEST_P(Extractor, OneByteAndExactlyTheFirstRow) {
     };
     for (const Case& c : {Case{0, 1}, Case{4, 2}}) {
         SimSetup s(withPicture4(picture(walked(5, 2, c.n + 1), GetParam())));
-        const std::uint64_t before = s.runtime->yieldCount();
-        ASSERT_TRUE(s.setup->ExtractPictureToFile(c.n, kOut, s.setup->Picture4)) << c.n;
+        const std::uint64_t before = s.rt().yieldCount();
+        ASSERT_TRUE(s.form().ExtractPictureToFile(c.n, kOut, s.form().Picture4)) << c.n;
         EXPECT_EQ(s.file(kOut).size(), static_cast<std::size_t>(c.n) + 1);
-        EXPECT_EQ(s.runtime->yieldCount() - before, c.yields) << c.n;
+        EXPECT_EQ(s.rt().yieldCount() - before, c.yields) << c.n;
     }
 }
 
@@ -91,8 +91,8 @@ TEST_P(Extractor, ANonBytePixelOrAnIndexPastThePictureFailsBeforeAnyFile) {
         Canvas canvas = walked(5, 4, 17);
         if (c.x >= 0) canvas.at(c.x, c.y) = c.colour;
         SimSetup s(withPicture4(picture(canvas, GetParam())));
-        EXPECT_FALSE(s.setup->ExtractPictureToFile(c.n, kOut, s.setup->Picture4)) << c.what;
-        EXPECT_FALSE(s.machine->fileExists(kOut)) << c.what;
+        EXPECT_FALSE(s.form().ExtractPictureToFile(c.n, kOut, s.form().Picture4)) << c.what;
+        EXPECT_FALSE(s.machine().fileExists(kOut)) << c.what;
     }
 }
 
@@ -101,12 +101,12 @@ INSTANTIATE_TEST_SUITE_P(BothReaders, Extractor, ::testing::Values(Source::Grid,
 
 TEST(ExtractorFile, WritesOverTheStartOfALongerFileAndFailsOnAMissingFolder) {
     SimSetup s(withPicture4(picture(walked(5, 2, 5), Source::Bitmap)));
-    s.machine->addFile(kOut, std::vector<std::uint8_t>(8, 0xAA));
-    ASSERT_TRUE(s.setup->ExtractPictureToFile(4, kOut, s.setup->Picture4));
+    s.machine().addFile(kOut, std::vector<std::uint8_t>(8, 0xAA));
+    ASSERT_TRUE(s.form().ExtractPictureToFile(4, kOut, s.form().Picture4));
     EXPECT_EQ(s.file(kOut), (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 0xAA, 0xAA, 0xAA}));
 
-    EXPECT_FALSE(s.setup->ExtractPictureToFile(4, "C:\\Missing\\out.bin", s.setup->Picture4));
-    EXPECT_FALSE(s.machine->folderExists("C:\\Missing"));
+    EXPECT_FALSE(s.form().ExtractPictureToFile(4, "C:\\Missing\\out.bin", s.form().Picture4));
+    EXPECT_FALSE(s.machine().folderExists("C:\\Missing"));
 }
 
 TEST(ExtractorFile, AFullDiskKeepsTheBytesWrittenBeforeIt) {
@@ -122,10 +122,10 @@ TEST(ExtractorFile, AFullDiskKeepsTheBytesWrittenBeforeIt) {
     };
     for (const Case& c : cases) {
         SimSetup s(withPicture4(picture(walked(5, 2, 5), Source::Bitmap)));
-        if (!c.before.empty()) s.machine->addFile(kOut, c.before);
-        s.machine->setDiskFull('C', true);
-        EXPECT_FALSE(s.setup->ExtractPictureToFile(4, kOut, s.setup->Picture4));
-        EXPECT_TRUE(s.machine->fileExists(kOut)) << "the file is not deleted";
+        if (!c.before.empty()) s.machine().addFile(kOut, c.before);
+        s.machine().setDiskFull('C', true);
+        EXPECT_FALSE(s.form().ExtractPictureToFile(4, kOut, s.form().Picture4));
+        EXPECT_TRUE(s.machine().fileExists(kOut)) << "the file is not deleted";
         EXPECT_EQ(s.file(kOut), c.after);
     }
 }
@@ -136,22 +136,22 @@ TEST(ExtractorPicture4, RebuildsTheExecutableWithSeventeenStepsAndAYieldPerRow) 
     SimSetup s(embeddedContent());
     const std::string exe = "C:\\Ortavia_on_line.exe";
     bool fileSeenDuringYields = false;
-    s.runtime->onYield([&](std::uint64_t) { fileSeenDuringYields |= s.machine->fileExists(exe); });
+    s.rt().onYield([&](std::uint64_t) { fileSeenDuringYields |= s.machine().fileExists(exe); });
 
     struct Case {
         std::int32_t n;
         int steps;
     };
     for (const Case& c : {Case{1617919, 17}, Case{0, 1}, Case{99999, 1}, Case{100000, 2}}) {
-        const float scale = s.setup->Picture2.ScaleWidth();
-        float expected = s.setup->Picture3.Width();
+        const float scale = s.form().Picture2.ScaleWidth();
+        float expected = s.form().Picture3.Width();
         for (int i = 0; i < c.steps; ++i) expected = expected + scale * 0.01f;
-        const std::uint64_t before = s.runtime->yieldCount();
-        ASSERT_TRUE(s.setup->ExtractPictureToFile(c.n, exe, s.setup->Picture4)) << c.n;
-        EXPECT_EQ(s.setup->Picture3.Width(), expected) << c.n;
+        const std::uint64_t before = s.rt().yieldCount();
+        ASSERT_TRUE(s.form().ExtractPictureToFile(c.n, exe, s.form().Picture4)) << c.n;
+        EXPECT_EQ(s.form().Picture3.Width(), expected) << c.n;
         if (c.n == 1617919) {
             // 1011 full rows, the last byte at (1330, 1011), then the yield before opening.
-            EXPECT_EQ(s.runtime->yieldCount() - before, 1012u);
+            EXPECT_EQ(s.rt().yieldCount() - before, 1012u);
             EXPECT_FALSE(fileSeenDuringYields) << "the file was opened before the last pixel was read";
 #if defined(ORTAVIA_PAYLOAD_FILES_DIR)
             std::ifstream in(std::string(ORTAVIA_PAYLOAD_FILES_DIR) + "/Ortavia_on_line.exe", std::ios::binary);

@@ -30,35 +30,29 @@ std::vector<std::uint8_t> packed(const char* name) {
 // Welcome, agreement (ticked, Next live a second later), destination, run,
 // then the finishing timer.
 void runWizard(SimSetup& s) {
-    ASSERT_TRUE(s.fx.start());
-    ASSERT_TRUE(s.fx.click("Label14"));
-    ASSERT_TRUE(s.fx.click("Check1"));
-    s.fx.wait(1500);
-    ASSERT_TRUE(s.fx.click("Label14"));
-    s.fx.click("Label14");
-    s.fx.wait(60000);
-}
-
-std::vector<std::string> messages(SimSetup& s) {
-    std::vector<std::string> out;
-    for (const auto& e : s.fx.events("msgbox")) out.push_back(e.size() > 3 ? e[3] : "");
-    return out;
+    ASSERT_TRUE(s.start());
+    ASSERT_TRUE(s.click("Label14"));
+    ASSERT_TRUE(s.click("Check1"));
+    s.wait(1500);
+    ASSERT_TRUE(s.click("Label14"));
+    s.click("Label14");
+    s.wait(60000);
 }
 
 TEST(Installation, ACompleteRunInstallsTheFourFilesAndAnEmptyFolder) {
     SimSetup s(embeddedContent());
     runWizard(s);
-    EXPECT_EQ(s.setup->InstallDir, kDir);
-    EXPECT_EQ(s.setup->Label14.Caption(), "Fine");
-    EXPECT_FALSE(s.fx.ended());
-    ASSERT_TRUE(s.machine->folderExists("C:\\Ortavia_on_line\\Testi_locali"));
-    EXPECT_TRUE(std::filesystem::is_empty(s.machine->hostPath("C:\\Ortavia_on_line\\Testi_locali")));
+    EXPECT_EQ(s.form().InstallDir, kDir);
+    EXPECT_EQ(s.form().Label14.Caption(), "Fine");
+    EXPECT_FALSE(s.ended());
+    ASSERT_TRUE(s.machine().folderExists("C:\\Ortavia_on_line\\Testi_locali"));
+    EXPECT_TRUE(std::filesystem::is_empty(s.machine().hostPath("C:\\Ortavia_on_line\\Testi_locali")));
     EXPECT_EQ(s.file(kExe).size(), 1617920u);
 #if defined(ORTAVIA_PAYLOAD_FILES_DIR)
     EXPECT_TRUE(s.file(kExe) == packed("Ortavia_on_line.exe"));
     for (const char* c : kComponents) EXPECT_TRUE(s.file(in(kDir, c)) == packed(c)) << c;
 #endif
-    for (const auto& m : messages(s)) ADD_FAILURE() << "message: " << m;
+    for (const auto& m : s.boxTexts()) ADD_FAILURE() << "message: " << m;
 }
 
 TEST(Installation, ASecondRunReplacesTheExecutableAndKeepsTheComponents) {
@@ -68,26 +62,26 @@ TEST(Installation, ASecondRunReplacesTheExecutableAndKeepsTheComponents) {
         m.addFile(kExe, old);
         for (const char* c : kComponents) m.addFile(in(kDir, c), old);
     });
-    s.runtime->queueAnswer(kIdOk);  // the earlier installation is announced
+    s.rt().queueAnswer(kIdOk);  // the earlier installation is announced
     runWizard(s);
     EXPECT_EQ(s.file(kExe).size(), 1617920u);
     for (const char* c : kComponents) EXPECT_EQ(s.file(in(kDir, c)), old) << c;
-    for (const auto& e : s.fx.events("mkdir")) {
+    for (const auto& e : s.events("mkdir")) {
         EXPECT_EQ(e.at(1).rfind(kDir, 0), std::string::npos) << "folders already there are not made again: " << e.at(1);
     }
-    EXPECT_EQ(s.setup->Label14.Caption(), "Fine");
+    EXPECT_EQ(s.form().Label14.Caption(), "Fine");
     // Components found in the install folder are still installed from there.
-    for (const char* c : kComponents) EXPECT_EQ(s.file(s.setup->SysDir + c), old) << c;
+    for (const char* c : kComponents) EXPECT_EQ(s.file(s.form().SysDir + c), old) << c;
 }
 
 // Start-up on the welcome page, then the run called as Next would call it,
 // after `prepare` has set up the destination page.
 void runDirect(SimSetup& s, const std::function<void(Setup1&)>& prepare) {
-    ASSERT_TRUE(s.fx.start());
+    ASSERT_TRUE(s.start());
     try {
-        s.runtime->deliver([&] {
-            prepare(*s.setup);
-            s.setup->RunInstallation();
+        s.rt().deliver([&] {
+            prepare(s.form());
+            s.form().RunInstallation();
         });
     } catch (const sim::ScriptFault& f) {
         ADD_FAILURE() << f.reason;
@@ -117,14 +111,14 @@ TEST(Installation, TheDriveComesFromTheBoxOrTheChosenEarlierInstallation) {
     };
     for (const Case& c : cases) {
         SimSetup s(embeddedContent(), [](sim::SimMachine& m) { m.addDrive({'F', sim::DriveType::Fixed, true}); });
-        s.runtime->queueAnswer(kIdOk);  // a desktop link without a drive may fail: that box is not ours
+        s.rt().queueAnswer(kIdOk);  // a desktop link without a drive may fail: that box is not ours
         runDirect(s, c.prepare);
-        EXPECT_EQ(s.setup->InstallDir, c.installDir) << c.what;
+        EXPECT_EQ(s.form().InstallDir, c.installDir) << c.what;
         EXPECT_EQ(s.file(c.exe).size(), 1617920u) << c.what;
-        EXPECT_FALSE(s.setup->Combo1.Visible()) << c.what;
-        EXPECT_TRUE(s.setup->Timer1.Enabled()) << c.what;
-        EXPECT_FALSE(s.fx.ended()) << c.what;
-        for (const auto& m : messages(s)) {
+        EXPECT_FALSE(s.form().Combo1.Visible()) << c.what;
+        EXPECT_TRUE(s.form().Timer1.Enabled()) << c.what;
+        EXPECT_FALSE(s.ended()) << c.what;
+        for (const auto& m : s.boxTexts()) {
             EXPECT_TRUE(m != kMsg8888 && m != kMsg9999 && !std::isdigit(static_cast<unsigned char>(m[0])))
                 << c.what << ": " << m;
         }
@@ -171,11 +165,11 @@ TEST(Installation, FailuresShowOneMessageAndEndTheProgram) {
         SetupContent content = embeddedContent();
         c.content(content);
         SimSetup s(content, c.machine);
-        if (!c.exeAfter.empty()) s.runtime->queueAnswer(kIdOk);  // the earlier installation is announced
-        s.runtime->queueAnswer(kIdOk);
+        if (!c.exeAfter.empty()) s.rt().queueAnswer(kIdOk);  // the earlier installation is announced
+        s.rt().queueAnswer(kIdOk);
         runDirect(s, [](Setup1& f) { f.Text2.setText("C:"); });
-        EXPECT_TRUE(s.fx.ended()) << c.what;
-        const auto boxes = s.fx.events("msgbox");
+        EXPECT_TRUE(s.ended()) << c.what;
+        const auto boxes = s.events("msgbox");
         ASSERT_EQ(boxes.size(), c.exeAfter.empty() ? 1u : 2u) << c.what;
         EXPECT_EQ(boxes.back().at(1), "0") << c.what;
         EXPECT_EQ(boxes.back().at(2), kAppTitle) << c.what;
@@ -186,24 +180,24 @@ TEST(Installation, FailuresShowOneMessageAndEndTheProgram) {
             EXPECT_EQ(s.file(kExe), c.exeAfter) << c.what;
         }
         int written = 0;
-        for (const char* name : kComponents) written += s.machine->fileExists(in(kDir, name)) ? 1 : 0;
+        for (const char* name : kComponents) written += s.machine().fileExists(in(kDir, name)) ? 1 : 0;
         EXPECT_EQ(written, c.componentsWritten) << c.what;
-        EXPECT_TRUE(s.fx.events("start").empty()) << c.what << ": nothing is registered";
-        EXPECT_FALSE(s.setup->Timer1.Enabled()) << c.what;
+        EXPECT_TRUE(s.events("start").empty()) << c.what << ": nothing is registered";
+        EXPECT_FALSE(s.form().Timer1.Enabled()) << c.what;
     }
 }
 
 TEST(Installation, AFolderThatCannotBeMadeEndsWithTheRuntimeReport) {
     SimSetup s(embeddedContent(), [](sim::SimMachine& m) { m.setReadOnly("C:\\", true); });
-    s.runtime->queueAnswer(kIdOk);
+    s.rt().queueAnswer(kIdOk);
     runDirect(s, [](Setup1& f) { f.Text2.setText("C:"); });
-    EXPECT_TRUE(s.fx.ended());
-    const auto boxes = s.fx.events("msgbox");
+    EXPECT_TRUE(s.ended());
+    const auto boxes = s.events("msgbox");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].at(3).find("75"), std::string::npos) << boxes[0].at(3);
     EXPECT_NE(boxes[0].at(3).find(errorDescription(75)), std::string::npos) << boxes[0].at(3);
-    EXPECT_FALSE(s.machine->folderExists(kDir));
-    EXPECT_FALSE(s.setup->Timer1.Enabled());
+    EXPECT_FALSE(s.machine().folderExists(kDir));
+    EXPECT_FALSE(s.form().Timer1.Enabled());
 }
 
 }  // namespace

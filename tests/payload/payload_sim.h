@@ -1,5 +1,5 @@
-// A simulated machine, its headless runtime and a Setup1 carrying the
-// pictures a payload test paints, plus the painting helpers.
+// The pictures a payload test paints, and a setup window carrying them on a
+// fresh simulated machine.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +11,6 @@
 #include <vector>
 
 #include "payload/bmp.h"
-#include "platform/sim/headless_runtime.h"
-#include "platform/sim/machine.h"
-#include "setup/setup1.h"
 #include "support/sim_fixture.h"
 
 namespace ortavia::payload_test {
@@ -66,30 +63,22 @@ inline std::shared_ptr<const PixelSource> picture(const Canvas& c, Source kind) 
     return std::shared_ptr<const PixelSource>(held, &*held->image);
 }
 
-inline constexpr const char* kUacKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-
 // The shared fixture on a machine with UAC off (so start-up goes straight to
-// the wizard), built with the given content.
-struct SimSetup {
-    explicit SimSetup(SetupContent content,
-                      const std::function<void(sim::SimMachine&)>& customize = {})
-        : fx([&](sim::SimMachine& m) {
-              m.setDword(kHkeyLocalMachine, kUacKey, "EnableLUA", 0);
-              if (customize) customize(m);
-          }) {
-        fx.setContent(std::move(content));
-        setup = &fx.form();
-        runtime = &fx.rt();
-        machine = &fx.machine();
+// the wizard), its window built at once with the given content.
+struct SimSetup : sim::SimFixture {
+    explicit SimSetup(SetupContent content, std::function<void(sim::SimMachine&)> customize = {})
+        : SimFixture(sim::SimOptions{.customize =
+                                         [customize = std::move(customize)](sim::SimMachine& m) {
+                                             sim::uacOff(m);
+                                             if (customize) customize(m);
+                                         },
+                                     .content = std::move(content)}) {
+        form();
     }
+    // A file's bytes; nothing when it is missing.
     std::vector<std::uint8_t> file(const std::string& windowsPath) const {
-        return machine->readFileBytes(windowsPath).value_or(std::vector<std::uint8_t>{});
+        return machine().readFileBytes(windowsPath).value_or(std::vector<std::uint8_t>{});
     }
-
-    sim::SimFixture fx;
-    Setup1* setup;
-    sim::HeadlessRuntime* runtime;
-    sim::SimMachine* machine;
 };
 
 }  // namespace ortavia::payload_test
