@@ -1,8 +1,8 @@
-// A fresh default machine in its own temporary folder, removed afterwards.
+// The simulated machine's own tests: a fresh default machine in its own
+// temporary folder, removed afterwards, and its raw journal lines.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,17 +12,12 @@
 #include <vector>
 
 #include "platform/sim/machine.h"
+#include "support/sim_fixture.h"
 
 namespace ortavia::sim::testing {
 
-inline std::filesystem::path freshFolder(const std::string& tag) {
-    static int counter = 0;
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info ? info->name() : "t") + "_" + tag + "_" + std::to_string(++counter);
-    auto dir = std::filesystem::temp_directory_path() / ("ortavia-sim-test-" + std::to_string(::getpid()) + "-" + name);
-    std::filesystem::remove_all(dir);
-    return dir;
-}
+// A new, empty folder of its own; the caller removes it.
+inline std::filesystem::path freshFolder(const std::string& tag) { return uniqueTempFolder("ortavia-sim-test-" + tag); }
 
 inline std::string readText(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
